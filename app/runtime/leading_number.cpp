@@ -1,0 +1,93 @@
+#include "leading_number.h"
+
+#include "errors.h"
+
+#include <charconv>
+#include <cmath>
+#include <string>
+
+namespace zelmora {
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+} // namespace
+
+double leadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size() && isBlank(text[i]))
+        ++i;
+    const std::size_t start = i;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        ++i;
+    const std::size_t digitsStart = i;
+    while (i < text.size() && isDigit(text[i]))
+        ++i;
+    std::size_t mantissaDigits = i - digitsStart;
+    if (i < text.size() && text[i] == '.') {
+        const std::size_t fractionStart = ++i;
+        while (i < text.size() && isDigit(text[i]))
+            ++i;
+        mantissaDigits += i - fractionStart;
+    }
+    if (mantissaDigits == 0)
+        return 0.0;
+    // An exponent counts only when digits follow it: "5e" is 5.
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
+        std::size_t j = i + 1;
+        if (j < text.size() && (text[j] == '+' || text[j] == '-'))
+            ++j;
+        if (j < text.size() && isDigit(text[j])) {
+            while (j < text.size() && isDigit(text[j]))
+                ++j;
+            i = j;
+        }
+    }
+
+    // from_chars wants no '+' and an 'e' for the exponent.
+    std::string number(text.substr(start, i - start));
+    if (number.front() == '+')
+        number.erase(0, 1);
+    for (char& c : number)
+        if (c == 'd' || c == 'D')
+            c = 'e';
+    double value = 0.0;
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Underflow towards zero is harmless; only a too large number fails.
+        if (std::abs(value) < 1.0)
+            return 0.0;
+        throw RuntimeError(kOverflow);
+    }
+    return value;
+}
+
+double roundDown(double value) { return std::floor(value); }
+
+std::optional<long long> exactInteger(std::string_view text) {
+    text = trimBlanks(text);
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-')
+            return std::nullopt;
+    }
+    if (text.empty())
+        return std::nullopt;
+    long long value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
+} // namespace zelmora

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace zelmora {
+
+// The number at the start of a text, as the command line and the settings
+// file are read: leading blanks (spaces, tabs, line ends) are skipped, then an
+// optional sign, digits, an optional decimal point with digits and an
+// optional exponent are taken; whatever follows is ignored. A text that does
+// not begin with a number gives 0. "12abc" is 12, " 7.9" is 7.9, "abc" is 0.
+// A number too large for a double raises error 6 (overflow).
+double leadingNumber(std::string_view text);
+
+// Rounds down to an integer value, as the work value of the start-up is
+// rounded: 7.9 gives 7, -7.9 gives -8.
+double roundDown(double value);
+
+// The whole of `text`, blanks around it aside, read as a decimal integer;
+// nothing when it is anything else ("12abc", "", "1.5", a quoted text).
+std::optional<long long> exactInteger(std::string_view text);
+
+} // namespace zelmora

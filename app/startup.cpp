@@ -1,0 +1,111 @@
+#include "startup.h"
+
+#include "color_settings.h"
+#include "runtime/errors.h"
+#include "runtime/leading_number.h"
+
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace zelmora {
+
+std::string JoinArguments(int argc, const char* const* argv) {
+    std::string line;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1)
+            line += ' ';
+        line += argv[i];
+    }
+    return line;
+}
+
+namespace {
+
+// The work value of the start-up: the command-line number, later today's
+// phrase number. Empty counts as 0.
+using WorkValue = std::optional<double>;
+
+std::int64_t toIndex(const WorkValue& work) {
+    const double value = work.value_or(0.0);
+    // 2^63 is exactly representable; anything from there on does not fit.
+    if (!(value > -0x1p63 && value < 0x1p63))
+        throw RuntimeError(kOverflow);
+    return static_cast<std::int64_t>(value);
+}
+
+// The phrase number handed to the loader: any number beyond the file reads
+// to its end, so a huge one is as good as the largest index.
+std::int64_t toPhraseNumber(const WorkValue& work) {
+    const double value = work.value_or(0.0);
+    if (value >= 0x1p63)
+        return std::numeric_limits<std::int64_t>::max();
+    if (!(value > -0x1p63))
+        return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(value);
+}
+
+} // namespace
+
+bool Main(Module1& state, const StartupEnvironment& environment,
+          const std::function<void()>& showMainWindow) {
+    state.ForeColorSetting = Module1::kDefaultForeColor;
+    state.BackColorSetting = Module1::kDefaultBackColor;
+    state.HoldDays = 1;
+
+    WorkValue work;
+    if (!environment.commandLine.empty()) {
+        try {
+            work = roundDown(leadingNumber(environment.commandLine));
+        } catch (const RuntimeError&) {
+            // A number too large for any use is ignored like any other
+            // number outside 1 to 365.
+        }
+        if (work && *work > 0 && *work < 366)
+            state.HoldDays = static_cast<int>(*work);
+    }
+
+    bool fileFound = true;
+    // Every step from here on runs under this trap: a failure skips the rest
+    // of the step, records "file not found", and the next step runs.
+    const auto step = [&fileFound](auto&& action) {
+        try {
+            action();
+        } catch (const RuntimeError& error) {
+            if (error.number() == kFileNotFound)
+                fileFound = false;
+        }
+    };
+
+    step([&] { environment.random.seed(environment.clock.secondsSinceMidnight()); });
+
+    fileFound = true;
+    state.PhraseFile = Module1::kPhraseFileName;
+    const std::filesystem::path phrasePath = environment.directory / state.PhraseFile;
+    step([&] { InputFile probe(phrasePath); });
+    if (fileFound) {
+        step([&] { CountPhrases(phrasePath, state.PhraseCount); });
+        step([&] {
+            work = DayPhraseIndex(state.PhraseCount, state.HoldDays,
+                                  environment.clock.dayOfYear());
+        });
+        step([&] { state.CurrentIndex = toIndex(work); });
+        step([&] { LoadPhrase(phrasePath, toPhraseNumber(work), state.PhraseText); });
+    } else {
+        state.PhraseText = Module1::kNoPhraseText;
+    }
+    const bool phraseFileFound = fileFound;
+
+    fileFound = true;
+    std::optional<InputFile> settings;
+    step([&] { settings.emplace(environment.directory / Module1::kSettingsFileName); });
+    if (fileFound && settings)
+        step([&] { ReadColorSettings(*settings, state.ForeColorSetting, state.BackColorSetting); });
+    settings.reset();
+
+    if (showMainWindow)
+        step(showMainWindow);
+    return phraseFileFound;
+}
+
+} // namespace zelmora

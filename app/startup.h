@@ -1,0 +1,40 @@
+#pragma once
+
+#include "module1.h"
+#include "runtime/services.h"
+
+#include <filesystem>
+#include <functional>
+#include <string>
+
+namespace zelmora {
+
+struct StartupEnvironment {
+    // Where "tesmi.txt" and "opzioni.txt" are looked for: the directory the
+    // program was started in.
+    std::filesystem::path directory;
+    // The program's arguments joined by blanks; empty when there are none.
+    std::string commandLine;
+    const Clock& clock;
+    RandomSource& random;
+};
+
+// The program's arguments after its name, joined by blanks.
+std::string JoinArguments(int argc, const char* const* argv);
+
+// The start-up: gives the program state its defaults, takes the days per
+// phrase from the command line (1 to 365; anything else is ignored), seeds
+// the random sequence, counts the phrases, selects and loads today's phrase,
+// reads the colour settings, and finally calls `showMainWindow` (when given).
+//
+// From the seeding on, a step that fails is skipped and the next one runs; a
+// "file not found" marks the file as missing. So a missing phrase file shows
+// "--- NESSUNA FRASE IN ARCHIVIO ---", a damaged one whatever could be read,
+// and a missing or damaged settings file the default colours. No message is
+// shown for any of this.
+//
+// Returns whether the phrase file was found.
+bool Main(Module1& state, const StartupEnvironment& environment,
+          const std::function<void()>& showMainWindow = {});
+
+} // namespace zelmora

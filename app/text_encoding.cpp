@@ -1,0 +1,84 @@
+#include "text_encoding.h"
+
+#include <array>
+#include <cstdint>
+
+namespace zelmora {
+
+namespace {
+
+// Windows-1252 0x80..0x9F; the five holes of the code page map to the C1
+// control character of the same value, as Windows itself does.
+constexpr std::array<char16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+void appendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    const std::size_t n = bytes.size();
+    while (i < n) {
+        const auto b = static_cast<std::uint8_t>(bytes[i]);
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        std::size_t length = 0;
+        char32_t min = 0;
+        char32_t c = 0;
+        if ((b & 0xE0) == 0xC0) {
+            length = 2, min = 0x80, c = b & 0x1F;
+        } else if ((b & 0xF0) == 0xE0) {
+            length = 3, min = 0x800, c = b & 0x0F;
+        } else if ((b & 0xF8) == 0xF0) {
+            length = 4, min = 0x10000, c = b & 0x07;
+        } else {
+            return false;
+        }
+        if (n - i < length)
+            return false;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto cont = static_cast<std::uint8_t>(bytes[i + k]);
+            if ((cont & 0xC0) != 0x80)
+                return false;
+            c = (c << 6) | (cont & 0x3F);
+        }
+        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
+        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+std::string DecodePhraseBytes(std::string_view bytes) {
+    if (IsValidUtf8(bytes))
+        return std::string(bytes);
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (const char byte : bytes) {
+        const auto b = static_cast<std::uint8_t>(byte);
+        if (b >= 0x80 && b < 0xA0)
+            appendUtf8(out, kHighControls[b - 0x80]);
+        else
+            appendUtf8(out, b);
+    }
+    return out;
+}
+
+} // namespace zelmora

@@ -1,0 +1,85 @@
+#include "phrase_archive.h"
+
+#include "phrase_scanner.h"
+#include "runtime/errors.h"
+
+#include <cmath>
+
+namespace zelmora {
+
+void CountPhrases(ByteSource& source, PhraseCountValue& count) {
+    count = 0;
+    PhraseScanner scanner(source);
+    if (scanner.sourceIsEmpty())
+        throw RuntimeError(kInputPastEnd, source.name());
+    count = scanner.countSeparators();
+}
+
+void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count) {
+    InputFile input(file);
+    CountPhrases(input, count);
+}
+
+namespace {
+
+// When the skip runs off the end, every line of the file has passed through
+// the phrase text on the way, so it holds the last one. Reading the file a
+// second time finds that line without keeping any line during the fast skip.
+void keepLastLine(ByteSource& source, std::string& phraseText) {
+    source.rewind();
+    PhraseScanner scanner(source);
+    std::string line;
+    bool any = false;
+    while (scanner.readLine(line))
+        any = true;
+    if (any)
+        phraseText = std::move(line);
+}
+
+} // namespace
+
+void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText) {
+    PhraseScanner scanner(source);
+    for (std::int64_t i = 1; i < n; ++i) {
+        if (!scanner.skipPastSeparator()) {
+            keepLastLine(source, phraseText);
+            throw RuntimeError(kInputPastEnd, source.name());
+        }
+    }
+
+    phraseText.clear();
+    std::string line;
+    for (;;) {
+        if (!scanner.readLine(line))
+            throw RuntimeError(kInputPastEnd, source.name());
+        if (line == PhraseScanner::kSeparator)
+            return;
+        // While nothing has been collected, an empty line adds nothing: the
+        // phrase's leading empty lines are dropped.
+        if (phraseText.empty()) {
+            phraseText = line;
+        } else {
+            phraseText += "\r\n";
+            phraseText += line;
+        }
+        if (scanner.atEnd())
+            return;
+    }
+}
+
+void LoadPhrase(const std::filesystem::path& file, std::int64_t n, std::string& phraseText) {
+    InputFile input(file);
+    LoadPhrase(input, n, phraseText);
+}
+
+int DayPhraseIndex(const PhraseCountValue& count, int holdDays, int dayOfYear) {
+    const std::int64_t phrases = count.value_or(0);
+    const std::int64_t cycle = static_cast<std::int64_t>(holdDays) * phrases;
+    if (cycle == 0)
+        throw RuntimeError(kDivisionByZero);
+    const std::int64_t m = dayOfYear % cycle + 1;
+    // The smallest whole number not below m / holdDays.
+    return static_cast<int>((m + holdDays - 1) / holdDays);
+}
+
+} // namespace zelmora

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "runtime/byte_source.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelmora {
+
+// Reads a phrase file front to back in large blocks.
+//
+// A line ends at CR LF, at CR or at a lone LF; the line end is not part of the
+// line. A separator is a line whose bytes are exactly "----". A UTF-8
+// byte-order mark at the very start of the file is not part of the first line.
+//
+// Counting and skipping look only at the hyphens of the file, so they never
+// copy a line and their memory does not depend on the file's size.
+class PhraseScanner {
+public:
+    static constexpr std::string_view kSeparator = "----";
+    static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+
+    explicit PhraseScanner(ByteSource& source, std::size_t blockSize = kDefaultBlockSize);
+
+    // True when the source held no byte at all.
+    bool sourceIsEmpty();
+
+    // True when no byte is left to read (the end-of-file test).
+    bool atEnd();
+
+    // Reads the next line into `line`. Returns false, leaving `line` as it
+    // was, when no byte is left.
+    bool readLine(std::string& line);
+
+    // Moves past the next separator line and its line end. Returns false when
+    // the input ends first.
+    bool skipPastSeparator();
+
+    // Counts the separator lines from here to the end of the input.
+    std::int64_t countSeparators();
+
+private:
+    void start();
+    bool refill();
+    bool lineStartsAt(std::size_t i) const;
+    bool separatorAt(std::size_t i) const;
+    // Finds the next hyphen that begins a separator line; false at the end.
+    bool findSeparator(std::size_t& at);
+    void consumeLineEnd();
+
+    ByteSource& source_;
+    std::vector<char> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t end_ = 0;
+    bool started_ = false;
+    bool eof_ = false;
+    bool empty_ = false;
+    bool atLineStart_ = true; // whether a line begins at pos_
+};
+
+} // namespace zelmora

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "color_picker.h"
+#include "desktop_services.h"
+#include "window_services.h"
+#include "test_doubles.h"
+
+#include <QColor>
+#include <QString>
+
+#include <deque>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace zelmora::test {
+
+// Records every message instead of showing it.
+class RecordingMessages final : public MessageBoxService {
+public:
+    struct Message {
+        enum Kind { Information, Warning } kind;
+        QString title;
+        QString text;
+    };
+
+    void information(QWidget* parent, const QString& title, const QString& text) override;
+    void warning(QWidget* parent, const QString& title, const QString& text) override;
+
+    std::vector<Message> messages;
+    // Runs while the (pretend) message box is up, before it returns.
+    std::function<void()> whileShown;
+};
+
+// Records the command lines it is asked to start; fails with error 53 when
+// told to.
+class RecordingStarter final : public ProgramStarter {
+public:
+    struct Start {
+        QString commandLine;
+        std::filesystem::path directory;
+    };
+
+    void start(const QString& commandLine, const std::filesystem::path& directory) override;
+
+    std::vector<Start> starts;
+    bool fail = false;
+    std::function<void()> onStart;
+};
+
+// A colour picker that answers from a script: a colour, or nothing for a
+// cancel. Remembers the colour each showing opened with.
+class ScriptedPicker final : public ColorPicker {
+public:
+    std::optional<QColor> pick(QWidget* parent, const QColor& initial) override;
+
+    std::deque<std::optional<QColor>> answers;
+    std::vector<QColor> openedWith;
+};
+
+// All the doubles together, ready to hand to a window.
+struct Doubles {
+    RecordingMessages messages;
+    RecordingStarter starter;
+    ScriptedRandom random;
+    ScriptedPicker picker;
+
+    WindowServices services() { return {messages, starter, random, picker}; }
+};
+
+// Runs `action` on the modal window that the next event-loop turn finds
+// open (the dialog a click is about to show), then returns. Use it before
+// the click that opens the window.
+void WhenModalOpens(std::function<void(QWidget*)> action);
+
+} // namespace zelmora::test

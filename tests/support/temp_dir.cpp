@@ -1,0 +1,77 @@
+#include "temp_dir.h"
+
+#include <fstream>
+#include <random>
+#include <stdexcept>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace zelmora::test {
+
+TempDir::TempDir() {
+    std::random_device seed;
+    std::mt19937_64 engine(seed());
+    const auto base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        auto candidate = base / ("zelmora-test-" + std::to_string(engine()));
+        if (std::filesystem::create_directory(candidate)) {
+            path_ = std::move(candidate);
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary directory");
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    // Tests may have taken permissions away; give them back before removing.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ec))
+        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(path_, ec);
+}
+
+void TempDir::write(std::string_view name, std::string_view bytes) const {
+    WriteFile(path_ / name, bytes);
+}
+
+std::string TempDir::read(std::string_view name) const { return ReadFile(path_ / name); }
+
+bool TempDir::exists(std::string_view name) const { return std::filesystem::exists(path_ / name); }
+
+void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + file.string());
+}
+
+std::string ReadFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + file.string());
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string CrLfLines(std::initializer_list<std::string_view> lines) {
+    std::string text;
+    for (const auto line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+bool RunningAsRoot() {
+#ifdef _WIN32
+    return false;
+#else
+    return geteuid() == 0;
+#endif
+}
+
+} // namespace zelmora::test

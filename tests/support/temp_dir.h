@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace zelmora::test {
+
+// A fresh directory under the system's temporary folder, removed with all it
+// holds when the object goes. Tests write their phrase and settings files
+// here and never touch the user's.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+    // Writes `bytes` exactly as given (no line-end translation).
+    void write(std::string_view name, std::string_view bytes) const;
+    std::string read(std::string_view name) const;
+    bool exists(std::string_view name) const;
+
+private:
+    std::filesystem::path path_;
+};
+
+// Writes a file's bytes exactly as given.
+void WriteFile(const std::filesystem::path& file, std::string_view bytes);
+std::string ReadFile(const std::filesystem::path& file);
+
+// Phrase file text from its lines, each ended by CR LF.
+std::string CrLfLines(std::initializer_list<std::string_view> lines);
+
+// Running as root reads every file whatever its permissions, so tests of
+// refused files are skipped there.
+bool RunningAsRoot();
+
+} // namespace zelmora::test

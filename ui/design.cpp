@@ -1,0 +1,27 @@
+#include "design.h"
+
+#include <QWidget>
+
+namespace zelmora {
+
+QFont DesignFont(double pointSize, bool bold) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(pointSize);
+    font.setBold(bold);
+    return font;
+}
+
+void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwips) {
+    window.setWindowFlags(window.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    window.setWindowFlag(Qt::WindowMinimizeButtonHint, false);
+    window.setWindowFlag(Qt::WindowMaximizeButtonHint, false);
+    window.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    window.setFixedSize(Twips(clientWidthTwips), Twips(clientHeightTwips));
+    window.setFont(WindowFont());
+}
+
+} // namespace zelmora

@@ -1,0 +1,30 @@
+#pragma once
+
+// Helpers shared by the windows, whose layouts are given in twips
+// (1440 to the inch, 15 to a pixel at 96 dots per inch).
+
+#include <QFont>
+#include <QRect>
+
+class QWidget;
+
+namespace zelmora {
+
+constexpr int Twips(int twips) { return twips / 15; }
+
+constexpr QRect TwipsRect(int left, int top, int width, int height) {
+    return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+// The windows' face: "MS Sans Serif" where there is one, else the nearest
+// sans-serif face, at the given point size.
+QFont DesignFont(double pointSize, bool bold = false);
+
+// The default font of every window (8.25 pt regular).
+inline QFont WindowFont() { return DesignFont(8.25); }
+
+// Makes a top-level window of a fixed client size with a title bar that has
+// the close box but neither a minimise nor a maximise box.
+void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwips);
+
+} // namespace zelmora

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "color_picker.h"
+#include "desktop_services.h"
+#include "module1.h"
+
+#include <QDialog>
+
+#include <cstdint>
+#include <filesystem>
+
+class QLabel;
+
+namespace zelmora {
+
+class Form1;
+
+// The colours dialog "SCEGLI I COLORI". Every opening starts from the
+// default colours on its sample text; the user picks the text colour and the
+// background, and "OK" stores them in the program state, saves them to
+// "opzioni.txt" and applies them to the main window. "Annulla", Esc and the
+// close box change nothing.
+class Dialog : public QDialog {
+    Q_OBJECT
+
+public:
+    Dialog(Module1& state, std::filesystem::path directory, Form1& mainWindow,
+           MessageBoxService& messages, ColorPicker& picker);
+
+private:
+    void pickForeground(); // "scegli PRIMO PIANO"
+    void pickBackground(); // "scegli SFONDO"
+    void confirm();        // "OK"
+    void showSample();
+
+    Module1& state_;
+    std::filesystem::path directory_;
+    Form1& mainWindow_;
+    MessageBoxService& messages_;
+    ColorPicker& picker_;
+
+    // The sample's colours, the only thing the dialog remembers between picks.
+    std::int32_t sampleFore_ = Module1::kDefaultForeColor;
+    std::int32_t sampleBack_ = Module1::kDefaultBackColor;
+    // The colour the picker opens with: the last one accepted in this
+    // opening, black before any.
+    QColor pickerColor_ = Qt::black;
+
+    QLabel* sample_ = nullptr;
+};
+
+} // namespace zelmora

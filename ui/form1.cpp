@@ -1,0 +1,225 @@
+#include "form1.h"
+
+#include "clickable_label.h"
+#include "colors.h"
+#include "design.h"
+#include "dialog.h"
+#include "text_encoding.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cmath>
+
+namespace zelmora {
+
+namespace {
+
+// Shows the busy pointer while a scan of the phrase file runs.
+class BusyPointer {
+public:
+    BusyPointer() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyPointer() { QGuiApplication::restoreOverrideCursor(); }
+    BusyPointer(const BusyPointer&) = delete;
+    BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+// Runs one command; a failure abandons its remaining steps and is reported.
+template <typename Command>
+void runCommand(MessageBoxService& messages, QWidget* window, Command&& command) {
+    try {
+        command();
+    } catch (const RuntimeError& error) {
+        ReportError(messages, window, error);
+    }
+}
+
+// The phrase as the label shows it: decoded, one line per line.
+QString displayText(const std::string& phraseBytes) {
+    QString text = ToQString(DecodePhraseBytes(phraseBytes));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return text;
+}
+
+QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
+}
+
+} // namespace
+
+Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices services,
+             QWidget* parent)
+    : QWidget(parent)
+    , state_(state)
+    , directory_(std::move(directory))
+    , services_(services)
+    , info_(directory_, services.starter, services.messages) {
+    setObjectName(QStringLiteral("Form1"));
+    MakeFixedWindow(*this, 7335, 4095);
+    // The design place: the client area's top-left corner at 2760, 3750.
+    setGeometry(QRect(QPoint(Twips(2760), Twips(3750)), size()));
+    setWindowTitle(QStringLiteral("ZELMORA"));
+    setWindowIcon(QIcon(QStringLiteral(":/butterfly.png")));
+    setAutoFillBackground(true);
+
+    label1_ = new QLabel(this);
+    label1_->setObjectName(QStringLiteral("Label1"));
+    label1_->setGeometry(TwipsRect(240, 480, 6855, 2775));
+    label1_->setFont(DesignFont(12, true));
+    label1_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    label1_->setWordWrap(true);
+    label1_->setTextFormat(Qt::PlainText);
+
+    label2_ = new QLabel(this);
+    label2_->setObjectName(QStringLiteral("Label2"));
+    label2_->setGeometry(TwipsRect(240, 3600, 855, 255));
+    label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label2_->setWordWrap(true);
+    label2_->setTextFormat(Qt::PlainText);
+    QPalette positionPalette = label2_->palette();
+    positionPalette.setColor(QPalette::WindowText, ColorFromSetting(0x00C00000));
+    label2_->setPalette(positionPalette);
+
+    okButton_ = makeButton(this, "OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495));
+    auto* aprifile =
+        makeButton(this, "aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495));
+    auto* aggiorna =
+        makeButton(this, "aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495));
+    auto* ancora =
+        makeButton(this, "ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495));
+    auto* opzioni = makeButton(this, "opzioni", QString(), TwipsRect(6360, 3600, 300, 300));
+    opzioni->setIcon(QIcon(QStringLiteral(":/crayons.png")));
+    opzioni->setIconSize(QSize(16, 16));
+    opzioni->setToolTip(QStringLiteral("scegli i colori"));
+    opzioni->setAccessibleName(opzioni->toolTip());
+    opzioni->setCursor(Qt::PointingHandCursor);
+
+    auto* image1 = new ClickableLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setGeometry(TwipsRect(6840, 3600, 300, 300));
+    image1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    image1->setLineWidth(2);
+    image1->setAlignment(Qt::AlignCenter);
+    image1->setPixmap(QPixmap(QStringLiteral(":/info.png")));
+    image1->setFocusPolicy(Qt::NoFocus);
+    image1->setToolTip(QStringLiteral("INFO"));
+    image1->setAccessibleName(image1->toolTip());
+    image1->setCursor(Qt::PointingHandCursor);
+
+    // "OK" is the default button: Enter presses it unless another button has
+    // the focus (see keyPressEvent). Esc does nothing: there is no cancel.
+    okButton_->setDefault(true);
+    setTabOrder(okButton_, aprifile);
+    setTabOrder(aprifile, ancora);
+    setTabOrder(ancora, aggiorna);
+    setTabOrder(aggiorna, opzioni);
+    okButton_->setFocus();
+
+    connect(okButton_, &QPushButton::clicked, this, &QWidget::close);
+    connect(aprifile, &QPushButton::clicked, this, &Form1::openPhraseFile);
+    connect(aggiorna, &QPushButton::clicked, this, &Form1::recount);
+    connect(ancora, &QPushButton::clicked, this, &Form1::drawAtRandom);
+    connect(opzioni, &QPushButton::clicked, this, &Form1::openColorsDialog);
+    connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
+
+    // The creation step.
+    setWindowTitle(QStringLiteral("Zelmora (ver. 2.0)"));
+    label1_->setText(displayText(state_.PhraseText));
+    showPosition();
+    applyColors();
+}
+
+Form1::~Form1() = default;
+
+void Form1::applyColors() {
+    QPalette phrasePalette = label1_->palette();
+    phrasePalette.setColor(QPalette::WindowText, ColorFromSetting(state_.ForeColorSetting));
+    label1_->setPalette(phrasePalette);
+
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, ColorFromSetting(state_.BackColorSetting));
+    setPalette(windowPalette);
+}
+
+void Form1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto* focused = qobject_cast<QPushButton*>(focusWidget());
+        (focused ? focused : okButton_)->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+std::filesystem::path Form1::phrasePath() const { return directory_ / state_.PhraseFile; }
+
+void Form1::showPosition() {
+    label2_->setText(ToQString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
+}
+
+void Form1::openPhraseFile() {
+    runCommand(services_.messages, this, [this] {
+        state_.LineText = "(max 365 tesmi)\n\nDopo ogni frase scrivi:\n----";
+        services_.messages.information(this, QStringLiteral("apri il file delle tesmi"),
+                                       ToQString(state_.LineText));
+        state_.LineText = "notepad " + state_.PhraseFile;
+        services_.starter.start(ToQString(state_.LineText), directory_);
+    });
+}
+
+void Form1::recount() {
+    runCommand(services_.messages, this, [this] {
+        {
+            BusyPointer busy;
+            CountPhrases(phrasePath(), state_.PhraseCount);
+        }
+        showPosition();
+    });
+}
+
+void Form1::drawAtRandom() {
+    runCommand(services_.messages, this, [this] {
+        const std::int64_t count = std::max<std::int64_t>(state_.PhraseCount.value_or(0), 0);
+        // Int(r * k) + 1 for a draw 0 <= r < 1: one of 1 to k (1 when k is 0),
+        // kept below k + 1 where the product rounds up for huge counts.
+        const auto drawUpTo = [this](std::int64_t k) {
+            const auto scaled = static_cast<std::int64_t>(
+                std::floor(services_.random.next() * static_cast<double>(k)));
+            return std::min(scaled, std::max<std::int64_t>(k - 1, 0)) + 1;
+        };
+        std::int64_t n = 0;
+        if (count >= 2 && state_.CurrentIndex >= 1 && state_.CurrentIndex <= count) {
+            // One of the other count - 1 phrases, each as likely: draw among
+            // them and step over the one on show.
+            n = drawUpTo(count - 1);
+            if (n >= state_.CurrentIndex)
+                ++n;
+        } else {
+            n = drawUpTo(count);
+            // With no other phrase to draw, the window stays as it is.
+            if (n == state_.CurrentIndex)
+                return;
+        }
+        state_.CurrentIndex = n;
+        {
+            BusyPointer busy;
+            LoadPhrase(phrasePath(), n, state_.PhraseText);
+        }
+        label1_->setText(displayText(state_.PhraseText));
+        showPosition();
+    });
+}
+
+void Form1::openColorsDialog() {
+    Dialog dialog(state_, directory_, *this, services_.messages, services_.picker);
+    dialog.exec();
+}
+
+void Form1::openInfo() { info_.showModal(this); }
+
+} // namespace zelmora

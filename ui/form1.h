@@ -1,0 +1,55 @@
+#pragma once
+
+#include "infomio.h"
+#include "module1.h"
+#include "window_services.h"
+
+#include <QWidget>
+
+#include <filesystem>
+
+class QLabel;
+class QPushButton;
+
+namespace zelmora {
+
+// The main window: the phrase on show, its position "index / count", and the
+// commands. It keeps no state of its own: everything lives in the program
+// state it is given, which its commands read and change.
+class Form1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Builds the window and runs its creation step: caption, phrase,
+    // position text and colours, taken from `state`.
+    Form1(Module1& state, std::filesystem::path directory, WindowServices services,
+          QWidget* parent = nullptr);
+    ~Form1() override;
+
+    // Shows the state's colours: the phrase's text colour and the window's
+    // background. The colours dialog calls this when the user confirms.
+    void applyColors();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void openPhraseFile();   // "Apri file"
+    void recount();          // "Aggiorna"
+    void drawAtRandom();     // "Casuale"
+    void openColorsDialog(); // the crayons button
+    void openInfo();         // the info picture
+    void showPosition();
+    std::filesystem::path phrasePath() const;
+
+    Module1& state_;
+    std::filesystem::path directory_;
+    WindowServices services_;
+    Infomio info_;
+
+    QLabel* label1_ = nullptr;
+    QLabel* label2_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+};
+
+} // namespace zelmora

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# Regenerates every bitmap in this folder from its SVG source.
+# Needs rsvg-convert (librsvg2-bin) and ImageMagick's convert.
+# The normal build does not run this: the rendered files are kept in the repository.
+set -euo pipefail
+
+cd "$(dirname "$0")"
+
+for tool in rsvg-convert convert; do
+    command -v "$tool" >/dev/null 2>&1 || { echo "render.sh: $tool is missing" >&2; exit 1; }
+done
+
+tmp=$(mktemp -d)
+trap 'rm -rf "$tmp"' EXIT
+
+# PNG written without time stamps, so an unchanged picture renders to identical bytes.
+png_opts=(-strip -define "png:exclude-chunks=date,time")
+
+# Transparent picture: keep the alpha channel.
+transparent() { # svg size png
+    rsvg-convert -w "$2" -h "$2" "$1" -o "$tmp/out.png"
+    convert "$tmp/out.png" "${png_opts[@]}" "PNG32:$3"
+}
+
+# Opaque picture: put the drawing on white and drop the alpha channel.
+opaque() { # svg size png
+    rsvg-convert -w "$2" -h "$2" "$1" -o "$tmp/out.png"
+    convert "$tmp/out.png" -background white -alpha remove -alpha off "${png_opts[@]}" "PNG24:$3"
+}
+
+opaque      butterfly.svg      32 butterfly.png
+transparent crayons.svg        16 crayons.png
+opaque      info.svg           16 info.png
+transparent crayons_dialog.svg 32 crayons_dialog.png
+opaque      speech_info.svg    32 speech_info.png
+
+rsvg-convert -w 125 -h 118 kitten.svg -o "$tmp/kitten.png"
+convert "$tmp/kitten.png" -background white -alpha remove -alpha off -strip \
+    -sampling-factor 4:2:0 -quality 90 kitten.jpg
+
+# Application icons for desktop menus (rounded corners stay transparent).
+for size in 16 32 48 64 128 256; do
+    mkdir -p "icons/${size}x${size}"
+    transparent icons/scalable/zelmora.svg "$size" "icons/${size}x${size}/zelmora.png"
+done
+
+echo "render.sh: artwork regenerated"
