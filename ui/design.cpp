@@ -2,7 +2,16 @@
 
 #include <QWidget>
 
+// The pictures are compiled into this static library, whose resources are
+// registered only on request; this must stand outside any namespace.
+static void registerPictures() { Q_INIT_RESOURCE(resources); }
+
 namespace zelmora {
+
+void RegisterPictures() {
+    static const bool registered = (registerPictures(), true);
+    (void)registered;
+}
 
 QFont DesignFont(double pointSize, bool bold) {
     QFont font;
@@ -15,6 +24,7 @@ QFont DesignFont(double pointSize, bool bold) {
 }
 
 void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwips) {
+    RegisterPictures();
     window.setWindowFlags(window.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     window.setWindowFlag(Qt::WindowMinimizeButtonHint, false);

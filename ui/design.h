@@ -23,6 +23,10 @@ QFont DesignFont(double pointSize, bool bold = false);
 // The default font of every window (8.25 pt regular).
 inline QFont WindowFont() { return DesignFont(8.25); }
 
+// Makes the pictures of ui/resources available as ":/name.png". Windows
+// built with MakeFixedWindow need not call it.
+void RegisterPictures();
+
 // Makes a top-level window of a fixed client size with a title bar that has
 // the close box but neither a minimise nor a maximise box.
 void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwips);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QTimer>
-
 #include <gtest/gtest.h>
 
 namespace zelmora::test {

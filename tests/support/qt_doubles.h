@@ -2,12 +2,11 @@
 
 #include "color_picker.h"
 #include "desktop_services.h"
-#include "window_services.h"
 #include "test_doubles.h"
+#include "window_services.h"
 
 #include <QColor>
 #include <QString>
-
 #include <deque>
 #include <filesystem>
 #include <functional>

@@ -2,7 +2,6 @@
 // (unless the environment chose another), then the test cases.
 
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {

@@ -39,9 +39,13 @@ void TempDir::write(std::string_view name, std::string_view bytes) const {
     WriteFile(path_ / name, bytes);
 }
 
-std::string TempDir::read(std::string_view name) const { return ReadFile(path_ / name); }
+std::string TempDir::read(std::string_view name) const {
+    return ReadFile(path_ / name);
+}
 
-bool TempDir::exists(std::string_view name) const { return std::filesystem::exists(path_ / name); }
+bool TempDir::exists(std::string_view name) const {
+    return std::filesystem::exists(path_ / name);
+}
 
 void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);

@@ -10,7 +10,9 @@ namespace zelmora::test {
 // A clock stopped on a given day of the year.
 class FixedClock final : public Clock {
 public:
-    explicit FixedClock(int day = 1, double seconds = 43200.0) : day_(day), seconds_(seconds) {}
+    explicit FixedClock(int day = 1, double seconds = 43200.0)
+        : day_(day)
+        , seconds_(seconds) {}
     int dayOfYear() const override { return day_; }
     double secondsSinceMidnight() const override { return seconds_; }
     void setDay(int day) { day_ = day; }
@@ -24,7 +26,8 @@ private:
 // remembers how it was seeded.
 class ScriptedRandom final : public RandomSource {
 public:
-    explicit ScriptedRandom(std::vector<double> draws = {0.0}) : draws_(std::move(draws)) {}
+    explicit ScriptedRandom(std::vector<double> draws = {0.0})
+        : draws_(std::move(draws)) {}
     void seed(double timer) override {
         seeded_ = true;
         seed_ = timer;

@@ -1,1 +1,390 @@
+// The main window: its creation step, its layout and keyboard, and each
+// command on real phrase files in a temporary directory.
+
+#include "form1.h"
+#include "qt_doubles.h"
+#include "temp_dir.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
+#include <set>
+
+namespace zelmora {
+namespace {
+
+using test::CrLfLines;
+using test::Doubles;
+using test::TempDir;
+
+std::string Phrases(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += "frase " + std::to_string(i) + "\r\n----\r\n";
+    return text;
+}
+
+class Form1Test : public ::testing::Test {
+protected:
+    // Builds the window over the current state, as the start-up does.
+    Form1& open() {
+        window_ = std::make_unique<Form1>(state_, dir_.path(), doubles_.services());
+        return *window_;
+    }
+
+    QLabel* label(const char* name) { return window_->findChild<QLabel*>(QLatin1String(name)); }
+    QPushButton* button(const char* name) {
+        return window_->findChild<QPushButton*>(QLatin1String(name));
+    }
+    QString phraseShown() { return label("Label1")->text(); }
+    QString positionShown() { return label("Label2")->text(); }
+    void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+
+    TempDir dir_;
+    Module1 state_;
+    Doubles doubles_;
+    std::unique_ptr<Form1> window_;
+};
+
+TEST_F(Form1Test, CreationStepShowsTheStateAsPlainText) {
+    state_.PhraseText = "Prima riga\r\n<b>x</b> <img src=\"y\">";
+    state_.CurrentIndex = 7;
+    state_.PhraseCount = 120;
+    open();
+
+    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Zelmora (ver. 2.0)"));
+    EXPECT_EQ(phraseShown(), QStringLiteral("Prima riga\n<b>x</b> <img src=\"y\">"));
+    EXPECT_EQ(label("Label1")->textFormat(), Qt::PlainText);
+    EXPECT_EQ(label("Label2")->textFormat(), Qt::PlainText);
+    EXPECT_EQ(positionShown(), QStringLiteral("7 / 120"));
+}
+
+TEST_F(Form1Test, PositionHasNothingAfterTheBlankWhileTheCountIsEmpty) {
+    state_.PhraseText = Module1::kNoPhraseText;
+    open();
+    EXPECT_EQ(positionShown(), QStringLiteral("0 / "));
+    EXPECT_EQ(phraseShown(), QStringLiteral("--- NESSUNA FRASE IN ARCHIVIO ---"));
+}
+
+TEST_F(Form1Test, PhraseBytesInWindows1252AreShownAsAccentedText) {
+    state_.PhraseText = "Perch\xE9 no? Citt\xE0";
+    open();
+    EXPECT_EQ(phraseShown(), QStringLiteral(u"Perché no? Città"));
+}
+
+TEST_F(Form1Test, ColoursComeFromTheSettings) {
+    state_.ForeColorSetting = 255;        // red
+    state_.BackColorSetting = 0x00FFFFFF; // white
+    open();
+    EXPECT_EQ(label("Label1")->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(window_->palette().color(QPalette::Window), QColor(255, 255, 255));
+    // The position keeps its own dark blue whatever the settings.
+    EXPECT_EQ(label("Label2")->palette().color(QPalette::WindowText), QColor(0, 0, 192));
+}
+
+TEST_F(Form1Test, DefaultBackgroundIsTheDesktopsButtonFace) {
+    open();
+    EXPECT_EQ(label("Label1")->palette().color(QPalette::WindowText), QColor(192, 64, 0));
+    EXPECT_EQ(window_->palette().color(QPalette::Window),
+              QGuiApplication::palette().color(QPalette::Button));
+}
+
+TEST_F(Form1Test, LayoutFollowsTheDesign) {
+    open();
+    EXPECT_EQ(window_->size(), QSize(489, 273));
+    EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
+    EXPECT_EQ(window_->geometry().topLeft(), QPoint(184, 250));
+    const auto flags = window_->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+
+    const struct {
+        const char* name;
+        QRect geometry;
+    } controls[] = {
+        {"Label1", {16, 32, 457, 185}},  {"Label2", {16, 240, 57, 17}},
+        {"aprifile", {80, 232, 65, 33}}, {"aggiorna", {168, 232, 65, 33}},
+        {"ancora", {256, 232, 65, 33}},  {"OKButton", {344, 232, 65, 33}},
+        {"opzioni", {424, 240, 20, 20}}, {"Image1", {456, 240, 20, 20}},
+    };
+    for (const auto& control : controls) {
+        SCOPED_TRACE(control.name);
+        auto* widget = window_->findChild<QWidget*>(QLatin1String(control.name));
+        ASSERT_NE(widget, nullptr);
+        EXPECT_EQ(widget->geometry(), control.geometry);
+    }
+
+    EXPECT_EQ(button("aprifile")->text(), QStringLiteral("Apri file"));
+    EXPECT_EQ(button("aggiorna")->text(), QStringLiteral("Aggiorna"));
+    EXPECT_EQ(button("ancora")->text(), QStringLiteral("Casuale"));
+    EXPECT_EQ(button("OKButton")->text(), QStringLiteral("OK"));
+
+    const QFont phraseFont = label("Label1")->font();
+    EXPECT_DOUBLE_EQ(phraseFont.pointSizeF(), 12.0);
+    EXPECT_TRUE(phraseFont.bold());
+    EXPECT_TRUE(label("Label1")->wordWrap());
+    EXPECT_EQ(label("Label1")->alignment(), Qt::AlignHCenter | Qt::AlignTop);
+    EXPECT_DOUBLE_EQ(label("Label2")->font().pointSizeF(), 8.25);
+    EXPECT_FALSE(label("Label2")->font().bold());
+}
+
+TEST_F(Form1Test, PictureControlsPointAndAnnounceThemselves) {
+    open();
+    auto* colours = button("opzioni");
+    auto* info = label("Image1");
+    EXPECT_EQ(colours->toolTip(), QStringLiteral("scegli i colori"));
+    EXPECT_EQ(colours->accessibleName(), QStringLiteral("scegli i colori"));
+    EXPECT_FALSE(colours->icon().isNull());
+    EXPECT_EQ(info->toolTip(), QStringLiteral("INFO"));
+    EXPECT_EQ(info->accessibleName(), QStringLiteral("INFO"));
+    EXPECT_FALSE(info->pixmap().isNull());
+    EXPECT_EQ(info->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(colours->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(info->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(window_->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_FALSE(window_->windowIcon().isNull());
+}
+
+TEST_F(Form1Test, TabVisitsOkOpenRandomRecountColoursInThatOrder) {
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    EXPECT_EQ(QApplication::focusWidget(), button("OKButton"));
+    for (const char* next : {"aprifile", "ancora", "aggiorna", "opzioni", "OKButton"}) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), button(next)) << "expected " << next;
+    }
+}
+
+TEST_F(Form1Test, EnterAtOnceEndsTheProgramAndEscDoesNothing) {
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QTest::keyClick(window_.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window_->isVisible());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(window_->isVisible());
+}
+
+TEST_F(Form1Test, EnterPressesTheButtonThatHasTheFocus) {
+    dir_.write("tesmi.txt", Phrases(3));
+    state_.CurrentIndex = 1;
+    state_.PhraseCount = 1;
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    button("aggiorna")->setFocus();
+    QTest::keyClick(button("aggiorna"), Qt::Key_Enter);
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(positionShown(), QStringLiteral("1 / 3"));
+}
+
+TEST_F(Form1Test, OkClosesTheWindow) {
+    open().show();
+    click("OKButton");
+    EXPECT_FALSE(window_->isVisible());
+}
+
+// --- "Aggiorna" -----------------------------------------------------------
+
+TEST_F(Form1Test, RecountAfterTheFileIsCreatedShowsTheNewCount) {
+    state_.PhraseText = Module1::kNoPhraseText;
+    open();
+    dir_.write("tesmi.txt", Phrases(4));
+    click("aggiorna");
+    EXPECT_EQ(positionShown(), QStringLiteral("0 / 4"));
+    EXPECT_EQ(phraseShown(), QStringLiteral("--- NESSUNA FRASE IN ARCHIVIO ---"));
+    EXPECT_TRUE(doubles_.messages.messages.empty());
+}
+
+TEST_F(Form1Test, RecountKeepsThePhraseAndItsIndexEvenBeyondTheNewCount) {
+    dir_.write("tesmi.txt", Phrases(5));
+    state_.PhraseText = "frase 9";
+    state_.CurrentIndex = 9;
+    state_.PhraseCount = 12;
+    open();
+    click("aggiorna");
+    EXPECT_EQ(positionShown(), QStringLiteral("9 / 5"));
+    EXPECT_EQ(phraseShown(), QStringLiteral("frase 9"));
+}
+
+TEST_F(Form1Test, RecountOfAMissingFileTellsTheUserAndChangesNothing) {
+    state_.CurrentIndex = 2;
+    state_.PhraseCount = 3;
+    open();
+    click("aggiorna");
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    const auto& message = doubles_.messages.messages.front();
+    EXPECT_EQ(message.title, QStringLiteral("Zelmora"));
+    EXPECT_TRUE(message.text.contains(QStringLiteral("tesmi.txt"))) << message.text.toStdString();
+    EXPECT_TRUE(message.text.contains(QStringLiteral("non è stato trovato")));
+    EXPECT_EQ(positionShown(), QStringLiteral("2 / 3"));
+    EXPECT_EQ(state_.PhraseCount, 3);
+
+    // The window goes on working once the file is back.
+    dir_.write("tesmi.txt", Phrases(6));
+    click("aggiorna");
+    EXPECT_EQ(positionShown(), QStringLiteral("2 / 6"));
+}
+
+TEST_F(Form1Test, RecountOfAnEmptiedFileReportsItAndLeavesTheLabel) {
+    dir_.write("tesmi.txt", "");
+    state_.CurrentIndex = 2;
+    state_.PhraseCount = 3;
+    open();
+    click("aggiorna");
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    EXPECT_EQ(state_.PhraseCount, 0);
+    EXPECT_EQ(positionShown(), QStringLiteral("2 / 3"));
+}
+
+// --- "Casuale" ------------------------------------------------------------
+
+TEST_F(Form1Test, RandomDrawAlternatesBetweenTwoPhrases) {
+    dir_.write("tesmi.txt", CrLfLines({"uno", "----", "due", "----"}));
+    state_.PhraseCount = 2;
+    state_.CurrentIndex = 1;
+    doubles_.random.setDraws({0.0, 0.5, 0.99});
+    open();
+    for (int i = 0; i < 4; ++i) {
+        click("ancora");
+        const bool second = i % 2 == 0;
+        EXPECT_EQ(phraseShown(), second ? QStringLiteral("due") : QStringLiteral("uno"));
+        EXPECT_EQ(positionShown(), second ? QStringLiteral("2 / 2") : QStringLiteral("1 / 2"));
+    }
+}
+
+TEST_F(Form1Test, RandomDrawNeverRepeatsAndCoversEveryOtherIndex) {
+    dir_.write("tesmi.txt", Phrases(5));
+    state_.PhraseCount = 5;
+    state_.CurrentIndex = 3;
+    std::vector<double> draws;
+    for (int i = 0; i < 40; ++i)
+        draws.push_back((i * 0.37) - static_cast<int>(i * 0.37));
+    doubles_.random.setDraws(draws);
+    open();
+    std::set<std::int64_t> seen;
+    for (int i = 0; i < 40; ++i) {
+        const auto before = state_.CurrentIndex;
+        click("ancora");
+        ASSERT_NE(state_.CurrentIndex, before);
+        ASSERT_GE(state_.CurrentIndex, 1);
+        ASSERT_LE(state_.CurrentIndex, 5);
+        EXPECT_EQ(phraseShown(), QStringLiteral("frase %1").arg(state_.CurrentIndex));
+        seen.insert(state_.CurrentIndex);
+    }
+    EXPECT_EQ(seen.size(), 5u);
+    EXPECT_TRUE(doubles_.messages.messages.empty());
+}
+
+TEST_F(Form1Test, RandomDrawWithNoOtherPhraseLeavesTheWindowAsItIs) {
+    dir_.write("tesmi.txt", Phrases(1));
+    state_.PhraseText = "frase 1";
+    state_.PhraseCount = 1;
+    state_.CurrentIndex = 1;
+    open();
+    click("ancora");
+    EXPECT_EQ(positionShown(), QStringLiteral("1 / 1"));
+    EXPECT_EQ(state_.CurrentIndex, 1);
+    EXPECT_TRUE(doubles_.messages.messages.empty());
+
+    state_.PhraseCount.reset();
+    click("ancora");
+    EXPECT_EQ(state_.CurrentIndex, 1);
+}
+
+TEST_F(Form1Test, RandomDrawFromAnIndexOutsideTheCountIsTakenAtOnce) {
+    dir_.write("tesmi.txt", Phrases(3));
+    state_.PhraseCount = 3;
+    state_.CurrentIndex = 9;
+    doubles_.random.setDraws({0.99});
+    open();
+    click("ancora");
+    EXPECT_EQ(positionShown(), QStringLiteral("3 / 3"));
+    EXPECT_EQ(doubles_.random.drawsTaken(), 1u);
+}
+
+TEST_F(Form1Test, RandomDrawWithoutAFileReportsItAfterTakingIndexOne) {
+    state_.PhraseText = Module1::kNoPhraseText;
+    open();
+    click("ancora");
+    EXPECT_EQ(state_.CurrentIndex, 1);
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    EXPECT_TRUE(doubles_.messages.messages.front().text.contains(QStringLiteral("tesmi.txt")));
+    EXPECT_EQ(positionShown(), QStringLiteral("0 / "));
+    EXPECT_EQ(phraseShown(), QStringLiteral("--- NESSUNA FRASE IN ARCHIVIO ---"));
+}
+
+TEST_F(Form1Test, RandomDrawBeyondAShrunkFileReportsItAndKeepsTheLabels) {
+    dir_.write("tesmi.txt", Phrases(2));
+    state_.PhraseText = "frase 1";
+    state_.PhraseCount = 8;
+    state_.CurrentIndex = 1;
+    doubles_.random.setDraws({0.99}); // phrase 8, gone from the file
+    open();
+    click("ancora");
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    EXPECT_EQ(state_.CurrentIndex, 8);
+    EXPECT_EQ(phraseShown(), QStringLiteral("frase 1"));
+    EXPECT_EQ(positionShown(), QStringLiteral("1 / 8"));
+}
+
+TEST_F(Form1Test, RandomDrawReachesPhrasesPastTheOldSixteenBitLimit) {
+    dir_.write("tesmi.txt", Phrases(40000));
+    state_.PhraseCount = 40000;
+    state_.CurrentIndex = 1;
+    doubles_.random.setDraws({0.99999});
+    open();
+    click("ancora");
+    EXPECT_TRUE(doubles_.messages.messages.empty());
+    EXPECT_EQ(phraseShown(), QStringLiteral("frase 40000"));
+    EXPECT_EQ(positionShown(), QStringLiteral("40000 / 40000"));
+}
+
+TEST_F(Form1Test, EmptyPhraseLeavesTheLabelBlankButShowsItsIndex) {
+    dir_.write("tesmi.txt", CrLfLines({"uno", "----", "----"}));
+    state_.PhraseCount = 2;
+    state_.CurrentIndex = 1;
+    open();
+    click("ancora");
+    EXPECT_EQ(phraseShown(), QString());
+    EXPECT_EQ(positionShown(), QStringLiteral("2 / 2"));
+}
+
+// --- "Apri file" ----------------------------------------------------------
+
+TEST_F(Form1Test, OpenFileExplainsTheLayoutThenStartsTheEditor) {
+    open();
+    bool editorStartedBeforeTheMessageClosed = false;
+    doubles_.messages.whileShown = [&] {
+        editorStartedBeforeTheMessageClosed = !doubles_.starter.starts.empty();
+    };
+    click("aprifile");
+
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    const auto& message = doubles_.messages.messages.front();
+    EXPECT_EQ(message.kind, test::RecordingMessages::Message::Information);
+    EXPECT_EQ(message.title, QStringLiteral("apri il file delle tesmi"));
+    EXPECT_EQ(message.text, QStringLiteral("(max 365 tesmi)\n\nDopo ogni frase scrivi:\n----"));
+    EXPECT_FALSE(editorStartedBeforeTheMessageClosed);
+
+    ASSERT_EQ(doubles_.starter.starts.size(), 1u);
+    EXPECT_EQ(doubles_.starter.starts.front().commandLine, QStringLiteral("notepad tesmi.txt"));
+    EXPECT_EQ(doubles_.starter.starts.front().directory, dir_.path());
+}
+
+TEST_F(Form1Test, EditorThatCannotStartIsReportedAndTheWindowGoesOn) {
+    doubles_.starter.fail = true;
+    open();
+    click("aprifile");
+    ASSERT_EQ(doubles_.messages.messages.size(), 2u);
+    EXPECT_EQ(doubles_.messages.messages.back().kind, test::RecordingMessages::Message::Warning);
+    EXPECT_EQ(doubles_.messages.messages.back().title, QStringLiteral("Zelmora"));
+
+    dir_.write("tesmi.txt", Phrases(2));
+    click("aggiorna");
+    EXPECT_EQ(positionShown(), QStringLiteral("0 / 2"));
+}
+
+} // namespace
+} // namespace zelmora
