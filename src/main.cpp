@@ -4,6 +4,9 @@
 #include "startup.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include <filesystem>
 #include <memory>
@@ -13,6 +16,13 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Zelmora"));
     QApplication::setApplicationVersion(QStringLiteral(ZELMORA_VERSION));
     QGuiApplication::setDesktopFileName(QStringLiteral(ZELMORA_APP_ID));
+
+    // Everything the program says is Italian, whatever the desktop's
+    // language: Qt's own dialogs (the colour picker) too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
 
     zelmora::SystemClock clock;
     zelmora::DefaultRandom random;

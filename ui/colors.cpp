@@ -1,7 +1,6 @@
 #include "colors.h"
 
 #include <QGuiApplication>
-
 #include <array>
 
 namespace zelmora {

@@ -2,7 +2,6 @@
 
 #include <QColor>
 #include <QPalette>
-
 #include <cstdint>
 
 namespace zelmora {

@@ -1,10 +1,13 @@
 #include "design.h"
 
+#include <QPushButton>
 #include <QWidget>
 
 // The pictures are compiled into this static library, whose resources are
 // registered only on request; this must stand outside any namespace.
-static void registerPictures() { Q_INIT_RESOURCE(resources); }
+static void registerPictures() {
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace zelmora {
 
@@ -21,6 +24,13 @@ QFont DesignFont(double pointSize, bool bold) {
     font.setPointSizeF(pointSize);
     font.setBold(bold);
     return font;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(geometry);
+    return button;
 }
 
 void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwips) {

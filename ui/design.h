@@ -6,11 +6,15 @@
 #include <QFont>
 #include <QRect>
 
+class QPushButton;
+class QString;
 class QWidget;
 
 namespace zelmora {
 
-constexpr int Twips(int twips) { return twips / 15; }
+constexpr int Twips(int twips) {
+    return twips / 15;
+}
 
 constexpr QRect TwipsRect(int left, int top, int width, int height) {
     return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
@@ -21,7 +25,12 @@ constexpr QRect TwipsRect(int left, int top, int width, int height) {
 QFont DesignFont(double pointSize, bool bold = false);
 
 // The default font of every window (8.25 pt regular).
-inline QFont WindowFont() { return DesignFont(8.25); }
+inline QFont WindowFont() {
+    return DesignFont(8.25);
+}
+
+// A push button of `parent` with its name, caption and place.
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
 
 // Makes the pictures of ui/resources available as ":/name.png". Windows
 // built with MakeFixedWindow need not call it.

@@ -1,8 +1,29 @@
 #include "dialog.h"
 
+#include "colors.h"
+#include "design.h"
 #include "form1.h"
+#include "settings_writer.h"
+
+#include <QLabel>
+#include <QPushButton>
 
 namespace zelmora {
+
+namespace {
+
+// What the user reads when "opzioni.txt" could not be written: which file,
+// that the colours are not saved, and why, as far as the system said.
+QString saveFailureText(const RuntimeError& error) {
+    const std::string file = error.file().empty() ? Module1::kSettingsFileName : error.file();
+    std::string text = "Impossibile salvare i colori nel file \u201C" + file + "\u201D.";
+    if (!error.detail().empty())
+        text += "\nMotivo: " + error.detail();
+    text += "\nI colori non sono stati cambiati.";
+    return ToQString(text);
+}
+
+} // namespace
 
 Dialog::Dialog(Module1& state, std::filesystem::path directory, Form1& mainWindow,
                MessageBoxService& messages, ColorPicker& picker)
@@ -11,11 +32,102 @@ Dialog::Dialog(Module1& state, std::filesystem::path directory, Form1& mainWindo
     , directory_(std::move(directory))
     , mainWindow_(mainWindow)
     , messages_(messages)
-    , picker_(picker) {}
+    , picker_(picker) {
+    setObjectName(QStringLiteral("Dialog"));
+    // A dialog owned by the main window: no taskbar button of its own.
+    MakeFixedWindow(*this, 3840, 2985);
+    setSizeGripEnabled(false);
+    // The main window's design place, wherever the main window is now: the
+    // client area's top-left corner at 2760, 3750. Placing it here also keeps
+    // the dialog from centring itself over its parent.
+    setGeometry(QRect(QPoint(Twips(2760), Twips(3750)), size()));
+    setWindowTitle(QStringLiteral("SCEGLI I COLORI"));
+    setWindowIcon(QIcon(QStringLiteral(":/crayons_dialog.png")));
 
-void Dialog::pickForeground() {}
-void Dialog::pickBackground() {}
-void Dialog::confirm() {}
-void Dialog::showSample() {}
+    // Created in tab order; the sample label takes no focus.
+    auto* okButton =
+        MakeButton(this, "OKButton", QStringLiteral("OK"), TwipsRect(2280, 2400, 1215, 375));
+    auto* cancelButton = MakeButton(this, "CancelButton", QStringLiteral("Annulla"),
+                                    TwipsRect(240, 2400, 1215, 375));
+
+    sample_ = new QLabel(QStringLiteral("testo di esempio"), this);
+    sample_->setObjectName(QStringLiteral("Label1"));
+    sample_->setGeometry(TwipsRect(240, 240, 3255, 375));
+    sample_->setFont(DesignFont(12, true));
+    sample_->setAlignment(Qt::AlignCenter);
+    sample_->setTextFormat(Qt::PlainText);
+    // The fixed single border: a thin sunken edge round an opaque face.
+    sample_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    sample_->setLineWidth(1);
+    sample_->setAutoFillBackground(true);
+
+    auto* pp = MakeButton(this, "pp", QStringLiteral("scegli PRIMO PIANO"),
+                          TwipsRect(240, 960, 3255, 375));
+    auto* bk =
+        MakeButton(this, "bk", QStringLiteral("scegli SFONDO"), TwipsRect(240, 1680, 3255, 375));
+
+    // "OK" is the default button: Enter presses it unless another button has
+    // the focus. Esc and the close box reject the dialog, as "Annulla" does.
+    okButton->setDefault(true);
+    setTabOrder(okButton, cancelButton);
+    setTabOrder(cancelButton, pp);
+    setTabOrder(pp, bk);
+    okButton->setFocus();
+
+    connect(okButton, &QPushButton::clicked, this, &Dialog::confirm);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(pp, &QPushButton::clicked, this, &Dialog::pickForeground);
+    connect(bk, &QPushButton::clicked, this, &Dialog::pickBackground);
+
+    showSample();
+}
+
+void Dialog::pickForeground() {
+    if (const auto color = pick()) {
+        sampleFore_ = *color;
+        showSample();
+    }
+}
+
+void Dialog::pickBackground() {
+    if (const auto color = pick()) {
+        sampleBack_ = *color;
+        showSample();
+    }
+}
+
+std::optional<std::int32_t> Dialog::pick() {
+    // A cancelled picker leaves every colour as it was, the picker's own
+    // included.
+    const std::optional<QColor> picked = picker_.pick(this, pickerColor_);
+    if (!picked || !picked->isValid())
+        return std::nullopt;
+    const std::int32_t color = SettingFromColor(*picked);
+    pickerColor_ = ColorFromSetting(color);
+    return color;
+}
+
+void Dialog::confirm() {
+    // Saved first, then stored and shown: when the file cannot be written,
+    // the settings, the file and the main window all stay as they were, and
+    // the dialog stays open to try again or to cancel.
+    try {
+        SaveColorSettings(directory_, sampleFore_, sampleBack_);
+    } catch (const RuntimeError& error) {
+        messages_.warning(this, QStringLiteral("Zelmora"), saveFailureText(error));
+        return;
+    }
+    state_.ForeColorSetting = sampleFore_;
+    state_.BackColorSetting = sampleBack_;
+    mainWindow_.applyColors();
+    accept();
+}
+
+void Dialog::showSample() {
+    QPalette palette = sample_->palette();
+    palette.setColor(QPalette::WindowText, ColorFromSetting(sampleFore_));
+    palette.setColor(QPalette::Window, ColorFromSetting(sampleBack_));
+    sample_->setPalette(palette);
+}
 
 } // namespace zelmora

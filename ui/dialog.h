@@ -5,9 +5,9 @@
 #include "module1.h"
 
 #include <QDialog>
-
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
 class QLabel;
 
@@ -19,7 +19,8 @@ class Form1;
 // default colours on its sample text; the user picks the text colour and the
 // background, and "OK" stores them in the program state, saves them to
 // "opzioni.txt" and applies them to the main window. "Annulla", Esc and the
-// close box change nothing.
+// close box change nothing. When the file cannot be written the user is told
+// why, nothing changes and the dialog stays open.
 class Dialog : public QDialog {
     Q_OBJECT
 
@@ -30,7 +31,10 @@ public:
 private:
     void pickForeground(); // "scegli PRIMO PIANO"
     void pickBackground(); // "scegli SFONDO"
-    void confirm();        // "OK"
+    // Shows the picker with the colour last accepted; the accepted colour as
+    // a plain colour number, or nothing when the user cancels.
+    std::optional<std::int32_t> pick();
+    void confirm(); // "OK"
     void showSample();
 
     Module1& state_;

@@ -10,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-
 #include <algorithm>
 #include <cmath>
 
@@ -42,13 +41,6 @@ QString displayText(const std::string& phraseBytes) {
     QString text = ToQString(DecodePhraseBytes(phraseBytes));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(geometry);
-    return button;
 }
 
 } // namespace
@@ -86,14 +78,14 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     positionPalette.setColor(QPalette::WindowText, ColorFromSetting(0x00C00000));
     label2_->setPalette(positionPalette);
 
-    okButton_ = makeButton(this, "OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495));
+    okButton_ = MakeButton(this, "OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495));
     auto* aprifile =
-        makeButton(this, "aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495));
+        MakeButton(this, "aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495));
     auto* aggiorna =
-        makeButton(this, "aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495));
+        MakeButton(this, "aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495));
     auto* ancora =
-        makeButton(this, "ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495));
-    auto* opzioni = makeButton(this, "opzioni", QString(), TwipsRect(6360, 3600, 300, 300));
+        MakeButton(this, "ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495));
+    auto* opzioni = MakeButton(this, "opzioni", QString(), TwipsRect(6360, 3600, 300, 300));
     opzioni->setIcon(QIcon(QStringLiteral(":/crayons.png")));
     opzioni->setIconSize(QSize(16, 16));
     opzioni->setToolTip(QStringLiteral("scegli i colori"));
@@ -156,7 +148,9 @@ void Form1::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-std::filesystem::path Form1::phrasePath() const { return directory_ / state_.PhraseFile; }
+std::filesystem::path Form1::phrasePath() const {
+    return directory_ / state_.PhraseFile;
+}
 
 void Form1::showPosition() {
     label2_->setText(ToQString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
@@ -220,6 +214,8 @@ void Form1::openColorsDialog() {
     dialog.exec();
 }
 
-void Form1::openInfo() { info_.showModal(this); }
+void Form1::openInfo() {
+    info_.showModal(this);
+}
 
 } // namespace zelmora

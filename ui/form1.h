@@ -5,7 +5,6 @@
 #include "window_services.h"
 
 #include <QWidget>
-
 #include <filesystem>
 
 class QLabel;

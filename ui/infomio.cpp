@@ -1,6 +1,132 @@
 #include "infomio.h"
 
+#include "colors.h"
+#include "design.h"
+#include "module1.h"
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <cstdint>
+
 namespace zelmora {
+
+namespace {
+
+// The window itself, built from its design values at each opening.
+class InfoWindow final : public QDialog {
+public:
+    // What exec() returns when the window closes through "Altre INFO".
+    static constexpr int MoreInfo = QDialog::Accepted + 1;
+
+    explicit InfoWindow(QWidget* parent);
+
+    void setTitle(const QString& title) { title_->setText(title); }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QLabel* addLabel(const char* name, const QString& text, QRect geometry, std::int32_t color);
+    QLabel* addPicture(const char* name, const QString& resource, QRect geometry);
+    void centreOnScreen();
+
+    QLabel* title_ = nullptr;
+};
+
+InfoWindow::InfoWindow(QWidget* parent)
+    : QDialog(parent) {
+    setObjectName(QStringLiteral("infomio"));
+    MakeFixedWindow(*this, 4275, 3360);
+    setWindowFlag(Qt::MSWindowsFixedSizeDialogHint);
+    setWindowTitle(QStringLiteral("INFO"));
+    // No icon of its own, and none taken over from the main window.
+    setWindowIcon(QIcon());
+
+    // Built in tab order, which the focus chain follows.
+    addPicture("Picture1", QStringLiteral(":/speech_info.png"), TwipsRect(120, 240, 735, 735));
+    title_ =
+        addLabel("Label1", QStringLiteral("Tesmi"), TwipsRect(1200, 120, 3015, 375), 0x000000C0);
+    title_->setFont(DesignFont(8.25, true));
+    addLabel("Label2", QStringLiteral("Gli autori di Zelmora, 2004-2026"),
+             TwipsRect(1200, 480, 3015, 375), 0x00000080);
+    addLabel("Label4", QStringLiteral("www.zelmora.example (sito)"),
+             TwipsRect(1200, 840, 3015, 375), 0x00800000);
+    auto* ok = MakeButton(this, "OK", QStringLiteral("OK"), TwipsRect(2640, 2640, 1215, 375));
+    addPicture("Picture2", QStringLiteral(":/kitten.jpg"), TwipsRect(120, 1320, 1935, 1815));
+    auto* more = MakeButton(this, "altreinfo", QStringLiteral("Altre INFO"),
+                            TwipsRect(2640, 2040, 1215, 375));
+
+    // Enter presses "OK" unless "Altre INFO" has the focus: a focused button
+    // of a dialog takes Enter for itself.
+    ok->setDefault(true);
+    ok->setFocus();
+
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(more, &QPushButton::clicked, this, [this] { done(MoreInfo); });
+
+    centreOnScreen();
+}
+
+void InfoWindow::keyPressEvent(QKeyEvent* event) {
+    // There is no cancel button, so Esc leaves the window open.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+QLabel* InfoWindow::addLabel(const char* name, const QString& text, QRect geometry,
+                             std::int32_t color) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QLatin1String(name));
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
+    label->setGeometry(geometry);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setWordWrap(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, ColorFromSetting(color));
+    label->setPalette(palette);
+    return label;
+}
+
+QLabel* InfoWindow::addPicture(const char* name, const QString& resource, QRect geometry) {
+    auto* picture = new QLabel(this);
+    picture->setObjectName(QLatin1String(name));
+    picture->setGeometry(geometry);
+    // At its own size from the top-left corner; whatever does not fit is cut.
+    picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    picture->setPixmap(QPixmap(resource));
+    return picture;
+}
+
+void InfoWindow::centreOnScreen() {
+    QWidget* owner = parentWidget() ? parentWidget()->window() : nullptr;
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The window's own frame is known only once it is shown: take the main
+    // window's as its measure.
+    QMargins frame;
+    if (owner && owner->isVisible()) {
+        const QRect outer = owner->frameGeometry();
+        const QRect inner = owner->geometry();
+        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    }
+    QRect outer(QPoint(0, 0), size().grownBy(frame));
+    outer.moveCenter(screen->availableGeometry().center());
+    // The position of a window includes its frame.
+    move(outer.topLeft());
+}
+
+} // namespace
 
 Infomio::Infomio(std::filesystem::path directory, ProgramStarter& starter,
                  MessageBoxService& messages)
@@ -8,6 +134,32 @@ Infomio::Infomio(std::filesystem::path directory, ProgramStarter& starter,
     , starter_(starter)
     , messages_(messages) {}
 
-void Infomio::showModal(QWidget*) {}
+void Infomio::showModal(QWidget* parent) {
+    int result = QDialog::Rejected;
+    {
+        auto* window = new InfoWindow(parent);
+        // The window's first use in the run shows the program's title.
+        if (!initialised_) {
+            window->setTitle(QStringLiteral("Zelmora (ver. 2.0)"));
+            initialised_ = true;
+        }
+        QPointer<InfoWindow> alive(window);
+        result = window->exec();
+        // Gone before anything else runs (its owner may have taken it along).
+        delete alive.data();
+    }
+    if (result != InfoWindow::MoreInfo)
+        return;
+
+    // The bare name goes to the editor, which finds the file (or not) in the
+    // directory it runs in; the readme itself is none of this program's
+    // business.
+    try {
+        starter_.start(QStringLiteral("notepad ") + QLatin1String(Module1::kReadmeFileName),
+                       directory_);
+    } catch (const RuntimeError& error) {
+        ReportError(messages_, parent, error);
+    }
+}
 
 } // namespace zelmora
