@@ -13,8 +13,12 @@ constexpr long long kSystemColorBase = 0x80000000LL;
 // Settings files are a few bytes long; anything past this is not ours.
 constexpr std::size_t kMaxBytesRead = 64 * 1024;
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
 
 } // namespace
 
@@ -29,7 +33,8 @@ std::optional<std::int32_t> ValidColor(long long value) {
     return std::nullopt;
 }
 
-DelimitedReader::DelimitedReader(ByteSource& source) : source_(source) {}
+DelimitedReader::DelimitedReader(ByteSource& source)
+    : source_(source) {}
 
 bool DelimitedReader::peek(char& c) {
     if (pos_ == end_) {
@@ -49,7 +54,9 @@ bool DelimitedReader::peek(char& c) {
     return true;
 }
 
-void DelimitedReader::advance() { ++pos_; }
+void DelimitedReader::advance() {
+    ++pos_;
+}
 
 std::string DelimitedReader::next() {
     char c = 0;
@@ -70,9 +77,10 @@ std::string DelimitedReader::next() {
         while (peek(c) && c != ',' && !isLineEnd(c))
             advance();
     } else {
+        // Kept whole (the reader stops after kMaxBytesRead anyway): a cut
+        // value could pass for a number it is not, "1   ...   x" for 1.
         while (peek(c) && c != ',' && !isLineEnd(c)) {
-            if (value.size() < 64)
-                value += c;
+            value += c;
             advance();
         }
     }

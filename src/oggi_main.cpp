@@ -1,6 +1,7 @@
 // zelmora-oggi [giorni]: prints today's phrase and its position, as the
 // window would show them at start, for shell start-up files and login
-// messages. Exit status 0 when the phrase file was found, 1 when it is not.
+// messages. Exit status 0 when the phrase file was read, 1 when it is missing
+// or cannot be read.
 
 #include "startup.h"
 #include "text_encoding.h"
@@ -31,5 +32,8 @@ int main(int argc, char* argv[]) {
     out += zelmora::PositionText(state.CurrentIndex, state.PhraseCount);
     out += '\n';
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return std::fflush(stdout) == 0 && found ? 0 : 1;
+    // A file that is there but could not be opened (a folder, no permission)
+    // was never counted.
+    const bool read = found && state.PhraseCount.has_value();
+    return std::fflush(stdout) == 0 && read ? 0 : 1;
 }

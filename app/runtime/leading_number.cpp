@@ -2,6 +2,7 @@
 
 #include "errors.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <string>
@@ -10,8 +11,12 @@ namespace zelmora {
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.front()))
@@ -19,6 +24,33 @@ std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && isBlank(text.back()))
         text.remove_suffix(1);
     return text;
+}
+
+// The power of ten of the first significant digit of a number written as
+// `mantissa` (digits with an optional decimal point, `integerDigits` of them
+// before it) and `exponent` (an optional sign and digits): 2 for "123",
+// -2 for "0.05", 400 for "1" "400". Numbers of all zeros give a negative
+// value.
+long long decimalMagnitude(std::string_view mantissa, std::size_t integerDigits,
+                           std::string_view exponent) {
+    long long power = static_cast<long long>(integerDigits) - 1;
+    const auto first = mantissa.find_first_not_of("0.");
+    if (first == std::string_view::npos)
+        return -1;
+    for (const char c : mantissa.substr(0, first))
+        if (c == '0')
+            --power;
+    bool negative = false;
+    if (!exponent.empty() && (exponent.front() == '+' || exponent.front() == '-')) {
+        negative = exponent.front() == '-';
+        exponent.remove_prefix(1);
+    }
+    // Far past the range of a double either way; keeps the sum from overflowing.
+    constexpr long long kLimit = 1'000'000'000;
+    long long shift = 0;
+    for (const char c : exponent)
+        shift = std::min(kLimit, shift * 10 + (c - '0'));
+    return power + (negative ? -shift : shift);
 }
 
 } // namespace
@@ -34,6 +66,7 @@ double leadingNumber(std::string_view text) {
     while (i < text.size() && isDigit(text[i]))
         ++i;
     std::size_t mantissaDigits = i - digitsStart;
+    const std::size_t integerEnd = i;
     if (i < text.size() && text[i] == '.') {
         const std::size_t fractionStart = ++i;
         while (i < text.size() && isDigit(text[i]))
@@ -42,6 +75,7 @@ double leadingNumber(std::string_view text) {
     }
     if (mantissaDigits == 0)
         return 0.0;
+    const std::size_t mantissaEnd = i;
     // An exponent counts only when digits follow it: "5e" is 5.
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
         std::size_t j = i + 1;
@@ -64,15 +98,23 @@ double leadingNumber(std::string_view text) {
     double value = 0.0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec == std::errc::result_out_of_range) {
-        // Underflow towards zero is harmless; only a too large number fails.
-        if (std::abs(value) < 1.0)
+        // from_chars leaves the value alone when it is out of range, so tell
+        // a too large number (which fails) from one too close to zero (which
+        // is harmless) by the power of ten of its first significant digit.
+        const std::string_view exponent = mantissaEnd < i
+                                              ? text.substr(mantissaEnd + 1, i - mantissaEnd - 1)
+                                              : std::string_view();
+        if (decimalMagnitude(text.substr(digitsStart, mantissaEnd - digitsStart),
+                             integerEnd - digitsStart, exponent) < 0)
             return 0.0;
         throw RuntimeError(kOverflow);
     }
     return value;
 }
 
-double roundDown(double value) { return std::floor(value); }
+double roundDown(double value) {
+    return std::floor(value);
+}
 
 std::optional<long long> exactInteger(std::string_view text) {
     text = trimBlanks(text);

@@ -1,1 +1,101 @@
+#include "phrase_archive.h"
+#include "runtime/services.h"
+#include "temp_dir.h"
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <string>
+
+namespace zelmora {
+namespace {
+
+using test::CrLfLines;
+using test::TempDir;
+
+struct OggiRun {
+    std::string out;
+    int exitCode = -1;
+};
+
+// Runs zelmora-oggi in `directory` as a user would from a terminal there.
+OggiRun RunOggi(const std::filesystem::path& directory, const QStringList& arguments = {}) {
+    QProcess process;
+    process.setWorkingDirectory(QString::fromStdString(directory.string()));
+    process.start(QStringLiteral(ZELMORA_OGGI), arguments);
+    OggiRun run;
+    if (!process.waitForFinished(60000)) {
+        ADD_FAILURE() << "zelmora-oggi did not finish";
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    run.out = process.readAllStandardOutput().toStdString();
+    run.exitCode = process.exitCode();
+    return run;
+}
+
+TEST(ZelmoraOggi, PrintsTheOnlyPhraseLineByLineAndItsPosition) {
+    TempDir dir;
+    dir.write("tesmi.txt", CrLfLines({"", "Chi va piano", "", "va sano e va lontano.", "----"}));
+    const OggiRun run = RunOggi(dir.path());
+    EXPECT_EQ(run.out, "Chi va piano\n\nva sano e va lontano.\n1 / 1\n");
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(ZelmoraOggi, PrintsTodaysPhraseForTheDaysGiven) {
+    TempDir dir;
+    std::string bytes;
+    for (int i = 1; i <= 120; ++i)
+        bytes += CrLfLines({"Frase " + std::to_string(i), "fine", "----"});
+    dir.write("tesmi.txt", bytes);
+    const SystemClock clock;
+    for (const int holdDays : {1, 7}) {
+        SCOPED_TRACE(holdDays);
+        // The run may fall on either side of midnight.
+        const int before = DayPhraseIndex(120, holdDays, clock.dayOfYear());
+        const OggiRun run = RunOggi(dir.path(), {QString::number(holdDays)});
+        const int after = DayPhraseIndex(120, holdDays, clock.dayOfYear());
+        const auto expected = [](int index) {
+            return "Frase " + std::to_string(index) + "\nfine\n" + std::to_string(index) +
+                   " / 120\n";
+        };
+        EXPECT_TRUE(run.out == expected(before) || run.out == expected(after)) << run.out;
+        EXPECT_EQ(run.exitCode, 0);
+    }
+}
+
+TEST(ZelmoraOggi, PrintsWindows1252AsUtf8) {
+    TempDir dir;
+    dir.write("tesmi.txt", "Un caff\xE8 costa 1 \x80\r\n----\r\n");
+    const OggiRun run = RunOggi(dir.path());
+    EXPECT_EQ(run.out, "Un caff\xC3\xA8 costa 1 \xE2\x82\xAC\n1 / 1\n");
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+TEST(ZelmoraOggi, ReportsAMissingOrUnreadablePhraseFile) {
+    TempDir missing;
+    const OggiRun none = RunOggi(missing.path());
+    EXPECT_EQ(none.out, "--- NESSUNA FRASE IN ARCHIVIO ---\n0 / \n");
+    EXPECT_EQ(none.exitCode, 1);
+
+    // A directory in its place is found but cannot be read: not a success.
+    TempDir refused;
+    std::filesystem::create_directory(refused / "tesmi.txt");
+    const OggiRun unreadable = RunOggi(refused.path());
+    EXPECT_EQ(unreadable.out, "\n0 / \n");
+    EXPECT_EQ(unreadable.exitCode, 1);
+
+    // An empty file is read fine and simply holds no phrase.
+    TempDir empty;
+    empty.write("tesmi.txt", "");
+    const OggiRun nothing = RunOggi(empty.path());
+    EXPECT_EQ(nothing.out, "\n0 / 0\n");
+    EXPECT_EQ(nothing.exitCode, 0);
+}
+
+} // namespace
+} // namespace zelmora

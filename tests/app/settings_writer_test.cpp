@@ -1,1 +1,78 @@
+#include "runtime/errors.h"
+#include "settings_writer.h"
+#include "temp_dir.h"
+
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <set>
+#include <string>
+
+namespace zelmora {
+namespace {
+
+using test::TempDir;
+
+std::set<std::string> Entries(const std::filesystem::path& directory) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Saves and expects error 75 naming the settings file.
+void ExpectSaveRefused(const std::filesystem::path& directory) {
+    try {
+        SaveColorSettings(directory, 255, 16777215);
+        ADD_FAILURE() << "the save did not fail";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), kPathFileAccess);
+        EXPECT_EQ(error.file(), "opzioni.txt");
+    }
+}
+
+TEST(SaveColorSettings, WritesExactlyTheTwoLines) {
+    TempDir dir;
+    SaveColorSettings(dir.path(), 16576, -2147483633);
+    EXPECT_EQ(dir.read("opzioni.txt"), "16576\r\n-2147483633\r\n");
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"});
+}
+
+TEST(SaveColorSettings, ReplacesALongerFileWhole) {
+    TempDir dir;
+    dir.write("opzioni.txt", "16777215\r\n-2147483633\r\nriga in pi\xC3\xB9\r\n");
+    SaveColorSettings(dir.path(), 0, 255);
+    EXPECT_EQ(dir.read("opzioni.txt"), "0\r\n255\r\n");
+}
+
+TEST(SaveColorSettings, ReadOnlyDirectoryRaises75AndKeepsTheOldFile) {
+    if (test::RunningAsRoot())
+        GTEST_SKIP() << "root writes into any directory";
+    TempDir dir;
+    const std::string old = "16576\r\n-2147483633\r\n";
+    dir.write("opzioni.txt", old);
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::owner_exec);
+    ExpectSaveRefused(dir.path());
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::owner_all);
+    EXPECT_EQ(dir.read("opzioni.txt"), old);
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"});
+}
+
+TEST(SaveColorSettings, DirectoryInPlaceOfTheFileRaises75AndStays) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "opzioni.txt");
+    dir.write("opzioni.txt/dentro.txt", "resta");
+    ExpectSaveRefused(dir.path());
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "opzioni.txt"));
+    EXPECT_EQ(dir.read("opzioni.txt/dentro.txt"), "resta");
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"}) << "no temporary left";
+}
+
+TEST(SaveColorSettings, MissingDirectoryRaises75) {
+    TempDir dir;
+    ExpectSaveRefused(dir / "manca");
+    EXPECT_FALSE(std::filesystem::exists(dir / "manca"));
+}
+
+} // namespace
+} // namespace zelmora

@@ -1,1 +1,67 @@
+#include "text_encoding.h"
+
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace zelmora {
+namespace {
+
+struct Case {
+    const char* what;
+    std::string bytes;
+    std::string expected;
+};
+
+void ExpectDecodes(const std::vector<Case>& cases) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string decoded = DecodePhraseBytes(c.bytes);
+        EXPECT_EQ(decoded, c.expected);
+        EXPECT_TRUE(IsValidUtf8(decoded));
+    }
+}
+
+TEST(TextEncoding, KeepsValidUtf8AsItIs) {
+    ExpectDecodes({
+        {"plain ASCII", "Chi semina raccoglie.\r\nDue righe", "Chi semina raccoglie.\r\nDue righe"},
+        {"empty", "", ""},
+        {"accented letters", "caff\xC3\xA8 perch\xC3\xA9 citt\xC3\xA0",
+         "caff\xC3\xA8 perch\xC3\xA9 citt\xC3\xA0"},
+        {"euro sign", "10 \xE2\x82\xAC", "10 \xE2\x82\xAC"},
+        {"four-byte character", "\xF0\x9F\x8C\xBB", "\xF0\x9F\x8C\xBB"},
+        {"highest code point", "\xF4\x8F\xBF\xBF", "\xF4\x8F\xBF\xBF"},
+    });
+}
+
+TEST(TextEncoding, ReadsOtherBytesAsWindows1252) {
+    ExpectDecodes({
+        {"accented letters", "caff\xE8 perch\xE9 citt\xE0",
+         "caff\xC3\xA8 perch\xC3\xA9 citt\xC3\xA0"},
+        {"euro sign and quotes", "\x80 \x93x\x94", "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"},
+        {"unassigned byte keeps its control character", "a\x81", "a\xC2\x81"},
+        {"no-break space and y with diaeresis", "\xA0\xFF", "\xC2\xA0\xC3\xBF"},
+        // One bad byte anywhere sends the whole text to Windows-1252.
+        {"UTF-8 mixed with 1252", "\xC3\xA8 \xE8", "\xC3\x83\xC2\xA8 \xC3\xA8"},
+    });
+}
+
+TEST(TextEncoding, InvalidUtf8FallsBackToWindows1252) {
+    ExpectDecodes({
+        {"overlong slash", "\xC0\xAF", "\xC3\x80\xC2\xAF"},
+        {"overlong three-byte NUL", "\xE0\x80\x80", "\xC3\xA0\xE2\x82\xAC\xE2\x82\xAC"},
+        {"surrogate", "\xED\xA0\x80", "\xC3\xAD\xC2\xA0\xE2\x82\xAC"},
+        {"truncated at the end", "a\xE2\x82", "a\xC3\xA2\xE2\x80\x9A"},
+        {"truncated before ASCII", "\xE2\x82z", "\xC3\xA2\xE2\x80\x9Az"},
+        {"lone continuation byte", "\xA9", "\xC2\xA9"},
+        {"past U+10FFFF", "\xF4\x90\x80\x80", "\xC3\xB4\xC2\x90\xE2\x82\xAC\xE2\x82\xAC"},
+        {"five-byte lead", "\xF8\x88\x80\x80\x80",
+         "\xC3\xB8\xCB\x86\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC"},
+    });
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));
+    EXPECT_FALSE(IsValidUtf8("\xED\xBF\xBF"));
+    EXPECT_TRUE(IsValidUtf8("\xEF\xBB\xBF"));
+}
+
+} // namespace
+} // namespace zelmora

@@ -1,1 +1,217 @@
+#include "phrase_reference.h"
+#include "phrase_scanner.h"
+
 #include <gtest/gtest.h>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace zelmora {
+namespace {
+
+using test::Printable;
+using test::ReferenceLines;
+using test::TrickleSource;
+
+constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
+
+std::vector<std::string> ReadAll(PhraseScanner& scanner) {
+    std::vector<std::string> lines;
+    std::string line;
+    while (scanner.readLine(line))
+        lines.push_back(line);
+    return lines;
+}
+
+struct Reading {
+    std::size_t blockSize;
+    std::size_t chunk;
+};
+
+// Small blocks and small reads put block boundaries inside line ends,
+// separators and the byte-order mark. Blocks are never smaller than a
+// separator and its line end, so below that size only the reads differ.
+const std::vector<Reading> kSmallReadings = {{1, 1},  {1, 2},  {1, 3},  {7, kWhole},
+                                             {16, 1}, {16, 7}, {64, 5}, {3, 2}};
+
+std::vector<Reading> AllReadings() {
+    std::vector<Reading> readings = kSmallReadings;
+    readings.push_back({PhraseScanner::kDefaultBlockSize, kWhole});
+    return readings;
+}
+
+// Checks reading, counting and skipping of `bytes` against the plain
+// reading of its lines, under every block size and read size.
+void ExpectScannerAgreesWithReference(const std::string& bytes,
+                                      const std::vector<Reading>& readings) {
+    const std::vector<std::string> lines = ReferenceLines(bytes);
+    std::vector<std::size_t> separators; // index of the line after each separator
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (lines[i] == "----")
+            separators.push_back(i + 1);
+
+    for (const Reading& reading : readings) {
+        SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
+                     std::to_string(reading.chunk));
+        {
+            TrickleSource source(bytes, reading.chunk);
+            PhraseScanner scanner(source, reading.blockSize);
+            EXPECT_EQ(ReadAll(scanner), lines);
+            EXPECT_TRUE(scanner.atEnd());
+        }
+        {
+            TrickleSource source(bytes, reading.chunk);
+            PhraseScanner scanner(source, reading.blockSize);
+            EXPECT_EQ(scanner.countSeparators(), static_cast<std::int64_t>(separators.size()));
+        }
+        for (std::size_t k = 1; k <= separators.size() + 1; ++k) {
+            SCOPED_TRACE("skip " + std::to_string(k));
+            TrickleSource source(bytes, reading.chunk);
+            PhraseScanner scanner(source, reading.blockSize);
+            bool skipped = true;
+            for (std::size_t i = 0; i < k && skipped; ++i)
+                skipped = scanner.skipPastSeparator();
+            if (k > separators.size()) {
+                EXPECT_FALSE(skipped);
+                continue;
+            }
+            ASSERT_TRUE(skipped);
+            const std::vector<std::string> rest(
+                lines.begin() + static_cast<long>(separators[k - 1]), lines.end());
+            EXPECT_EQ(ReadAll(scanner), rest);
+        }
+    }
+}
+
+TEST(PhraseScanner, ReadsNamedCasesAtEveryBlockSize) {
+    const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
+        {"", {}},
+        {"abc", {"abc"}},
+        {"a\r\nb\r\n", {"a", "b"}},
+        {"a\rb\r", {"a", "b"}},
+        {"a\nb\n", {"a", "b"}},
+        {"a\r\n\r\nb", {"a", "", "b"}},
+        {"a\n\rb", {"a", "", "b"}}, // LF then CR: two line ends
+        {"a\r\r\nb", {"a", "", "b"}},
+        {"\r\n", {""}},
+        {"  x \t\r\n", {"  x \t"}}, // no trimming
+        {"\xEF\xBB\xBF"
+         "a\r\n",
+         {"a"}},
+        {"\xEF\xBB\xBF", {}},
+        {"\xEF\xBB", {"\xEF\xBB"}},           // not a whole mark: text
+        {"a\xEF\xBB\xBF", {"a\xEF\xBB\xBF"}}, // a mark after the start is text
+        {"----\r\n---- \r\n-----\r\n", {"----", "---- ", "-----"}},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        SCOPED_TRACE(Printable(bytes));
+        ASSERT_EQ(ReferenceLines(bytes), expected); // the reference itself
+        ExpectScannerAgreesWithReference(bytes, AllReadings());
+    }
+}
+
+TEST(PhraseScanner, CountsOnlyWholeSeparatorLines) {
+    const std::vector<std::pair<std::string, std::int64_t>> cases = {
+        {"----", 1},
+        {"----\r\n", 1},
+        {"----\r", 1},
+        {"----\n", 1},
+        {"a\r\n----\r\nb\r\n----", 2},
+        {"----\r\n----\r\n", 2},
+        {"a\n----\nb\n----\n", 2},
+        {"a\r----\rb", 1},
+        {"---- \r\n", 0},
+        {" ----\r\n", 0},
+        {"-----\r\n", 0},
+        {"--------", 0},
+        {"x----\r\n", 0},
+        {"---\r\n", 0},
+        {"--\r\n--\r\n", 0},
+        {"-\r\n----", 1},
+        {"a----\r\n----", 1},
+        {"ab-cd--ef---\r\n----\r\n-", 1},
+        {"----\r\n-----\r\n----", 2},
+        {"----\r\n---", 1},
+        {"\xEF\xBB\xBF----\r\n", 1},
+        {"\xEF\xBB\xBF-----\r\n", 0},
+        {"\xEF\xBB\xBF", 0},
+    };
+    for (const auto& [bytes, expected] : cases) {
+        SCOPED_TRACE(Printable(bytes));
+        for (const Reading& reading : AllReadings()) {
+            SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
+                         std::to_string(reading.chunk));
+            TrickleSource source(bytes, reading.chunk);
+            PhraseScanner scanner(source, reading.blockSize);
+            EXPECT_EQ(scanner.countSeparators(), expected);
+        }
+    }
+}
+
+TEST(PhraseScanner, SkippingLandsOnTheLineAfterTheSeparator) {
+    // The separator's CR LF may be split between two reads: the LF must not
+    // be taken for an empty line of the next phrase.
+    const std::string bytes = "uno\r\n----\r\ndue\r\n----\r\n\r\ntre";
+    for (const Reading& reading : AllReadings()) {
+        SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
+                     std::to_string(reading.chunk));
+        TrickleSource source(bytes, reading.chunk);
+        PhraseScanner scanner(source, reading.blockSize);
+        std::string line;
+        ASSERT_TRUE(scanner.skipPastSeparator());
+        ASSERT_TRUE(scanner.readLine(line));
+        EXPECT_EQ(line, "due");
+        ASSERT_TRUE(scanner.skipPastSeparator());
+        ASSERT_TRUE(scanner.readLine(line));
+        EXPECT_EQ(line, "");
+        ASSERT_TRUE(scanner.readLine(line));
+        EXPECT_EQ(line, "tre");
+        EXPECT_FALSE(scanner.readLine(line));
+        EXPECT_EQ(line, "tre") << "a failed read leaves the line as it was";
+        EXPECT_FALSE(scanner.skipPastSeparator());
+    }
+}
+
+TEST(PhraseScanner, AgreesWithReferenceOnEveryShortInput) {
+    // Every text of up to six bytes made of hyphens, line ends and a letter.
+    const std::string alphabet = "-\r\nx";
+    std::vector<std::string> inputs = {""};
+    for (std::size_t length = 1, first = 0; length <= 6; ++length) {
+        const std::size_t last = inputs.size();
+        for (std::size_t i = first; i < last; ++i)
+            for (const char c : alphabet)
+                inputs.push_back(inputs[i] + c);
+        first = last;
+    }
+    for (const std::string& bytes : inputs) {
+        SCOPED_TRACE(Printable(bytes));
+        ExpectScannerAgreesWithReference(bytes, kSmallReadings);
+        if (HasFailure())
+            return; // one reported case is enough
+    }
+}
+
+TEST(PhraseScanner, AgreesWithReferenceOnLongerInputs) {
+    // Longer than the smallest buffers, so lines and separators are moved to
+    // the front of the buffer while they are being read.
+    const std::string alphabet = "----\r\n\r\nab \xEF\xBB\xBF";
+    std::mt19937 engine(20240611);
+    for (int round = 0; round < 400; ++round) {
+        std::string bytes = round % 4 == 0 ? "\xEF\xBB\xBF" : "";
+        const std::size_t length = 16 + engine() % 64;
+        while (bytes.size() < length) {
+            if (engine() % 5 == 0)
+                bytes += "\r\n----";
+            else
+                bytes += alphabet[engine() % alphabet.size()];
+        }
+        SCOPED_TRACE(Printable(bytes));
+        ExpectScannerAgreesWithReference(bytes, kSmallReadings);
+        if (HasFailure())
+            return;
+    }
+}
+
+} // namespace
+} // namespace zelmora
