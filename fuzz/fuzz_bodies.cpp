@@ -1,0 +1,294 @@
+#include "fuzz_bodies.h"
+
+#include "color_settings.h"
+#include "phrase_archive.h"
+#include "phrase_scanner.h"
+#include "runtime/byte_source.h"
+#include "runtime/errors.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+
+namespace zelmora::fuzz {
+
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+[[noreturn]] void fail(const std::string& what) {
+    throw InvariantFailure(what);
+}
+
+// Bytes as a C string literal, shortened, for the failure messages.
+std::string shown(std::string_view bytes) {
+    constexpr std::size_t kShown = 60;
+    std::string out = "\"";
+    for (const char c : bytes.substr(0, kShown)) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u >= 0x20 && u < 0x7F) {
+            out += c;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", u);
+            out += hex;
+        }
+    }
+    out += '"';
+    if (bytes.size() > kShown)
+        out += "... (" + std::to_string(bytes.size()) + " bytes)";
+    return out;
+}
+
+std::string shown(const std::vector<std::string>& lines) {
+    std::string out = "{";
+    for (std::size_t i = 0; i < lines.size() && i < 8; ++i)
+        out += (i ? ", " : "") + shown(lines[i]);
+    if (lines.size() > 8)
+        out += ", ... (" + std::to_string(lines.size()) + " lines)";
+    return out + "}";
+}
+
+// The lines of a file and where its separators are.
+struct Model {
+    std::vector<std::string> lines;
+    std::vector<std::size_t> separators; // indexes into lines
+
+    std::int64_t count() const { return static_cast<std::int64_t>(separators.size()); }
+
+    // The lines of phrase k (1-based, k <= count() + 1): after separator k-1,
+    // up to separator k or the end of the file.
+    std::vector<std::string> phraseLines(std::int64_t k) const {
+        const auto index = static_cast<std::size_t>(k);
+        const std::size_t first = index == 1 ? 0 : separators[index - 2] + 1;
+        const std::size_t last = index <= separators.size() ? separators[index - 1] : lines.size();
+        return {lines.begin() + static_cast<std::ptrdiff_t>(first),
+                lines.begin() + static_cast<std::ptrdiff_t>(last)};
+    }
+};
+
+Model modelOf(std::string_view file) {
+    Model model;
+    model.lines = ReferenceLines(file);
+    for (std::size_t i = 0; i < model.lines.size(); ++i)
+        if (model.lines[i] == PhraseScanner::kSeparator)
+            model.separators.push_back(i);
+    return model;
+}
+
+// A phrase's text: its lines joined by CR LF, leading empty lines dropped.
+std::string phraseText(const std::vector<std::string>& lines) {
+    auto first = std::find_if(lines.begin(), lines.end(), [](const auto& l) { return !l.empty(); });
+    std::string text;
+    for (auto it = first; it != lines.end(); ++it) {
+        if (it != first)
+            text += "\r\n";
+        text += *it;
+    }
+    return text;
+}
+
+void checkCount(std::string_view file, const Model& model) {
+    MemorySource source(file);
+    PhraseCountValue count;
+    try {
+        CountPhrases(source, count);
+    } catch (const RuntimeError& e) {
+        if (!file.empty())
+            fail("CountPhrases raised error " + std::to_string(e.number()) + " on " + shown(file));
+        if (e.number() != kInputPastEnd || count != 0)
+            fail("CountPhrases on the empty file: error " + std::to_string(e.number()) +
+                 ", count " + (count ? std::to_string(*count) : "unset") +
+                 " (expected error 62, count 0)");
+        return;
+    }
+    if (file.empty())
+        fail("CountPhrases did not raise error 62 on the empty file");
+    if (count != model.count())
+        fail("CountPhrases gave " + (count ? std::to_string(*count) : "unset") + ", expected " +
+             std::to_string(model.count()) + " for " + shown(file));
+}
+
+void checkLoad(std::string_view file, const Model& model, std::int64_t n) {
+    const std::int64_t k = std::max<std::int64_t>(n, 1);
+    const std::string sentinel = "\x01(untouched)";
+    std::string text = sentinel;
+    std::optional<int> error;
+    MemorySource source(file);
+    try {
+        LoadPhrase(source, n, text);
+    } catch (const RuntimeError& e) {
+        error = e.number();
+    }
+
+    const std::string where = "LoadPhrase(" + std::to_string(n) + ") with " +
+                              std::to_string(model.count()) + " phrases in " + shown(file);
+    const std::string got =
+        error ? "error " + std::to_string(*error) + ", text " + shown(text) : "text " + shown(text);
+
+    if (k <= model.count() + 1) {
+        const auto lines = model.phraseLines(k);
+        // Phrase count + 1 is the text after the last separator, when there is any.
+        if (k == model.count() + 1 && lines.empty()) {
+            if (error != kInputPastEnd || !text.empty())
+                fail(where + ": got " + got + ", expected error 62 and the empty text");
+            return;
+        }
+        const std::string expected = phraseText(lines);
+        if (error || text != expected)
+            fail(where + ": got " + got + ", expected text " + shown(expected));
+        return;
+    }
+    // Past the end: error 62, the text holding the file's last line.
+    const std::string expected = model.lines.empty() ? sentinel : model.lines.back();
+    if (error != kInputPastEnd || text != expected)
+        fail(where + ": got " + got + ", expected error 62 and text " + shown(expected));
+}
+
+// Reads every line left; fails when readLine does not stop.
+std::vector<std::string> readAll(PhraseScanner& scanner, std::size_t limit) {
+    std::vector<std::string> lines;
+    std::string line;
+    while (scanner.readLine(line)) {
+        lines.push_back(line);
+        if (lines.size() > limit)
+            fail("readLine returned more lines than the file has bytes");
+    }
+    if (!lines.empty() && line != lines.back())
+        fail("readLine changed the line when it returned false");
+    if (!scanner.atEnd())
+        fail("atEnd is false after readLine returned false");
+    return lines;
+}
+
+void checkScanner(std::string_view file, const Model& model, std::int64_t n,
+                  std::size_t blockSize) {
+    const std::string where =
+        " (block size " + std::to_string(blockSize) + ", file " + shown(file) + ")";
+    const std::size_t limit = file.size() + 1;
+    {
+        MemorySource source(file);
+        PhraseScanner scanner(source, blockSize);
+        if (scanner.sourceIsEmpty() != file.empty())
+            fail("sourceIsEmpty is wrong" + where);
+        const auto lines = readAll(scanner, limit);
+        if (lines != model.lines)
+            fail("readLine gave " + shown(lines) + ", expected " + shown(model.lines) + where);
+    }
+    {
+        MemorySource source(file);
+        PhraseScanner scanner(source, blockSize);
+        const std::int64_t count = scanner.countSeparators();
+        if (count != model.count())
+            fail("countSeparators gave " + std::to_string(count) + ", expected " +
+                 std::to_string(model.count()) + where);
+    }
+    {
+        // Skip to the separator before phrase n, then read what follows.
+        const std::int64_t skips = std::clamp<std::int64_t>(n - 1, 0, model.count());
+        MemorySource source(file);
+        PhraseScanner scanner(source, blockSize);
+        for (std::int64_t i = 0; i < skips; ++i)
+            if (!scanner.skipPastSeparator())
+                fail("skipPastSeparator failed on separator " + std::to_string(i + 1) + where);
+        const std::size_t from =
+            skips == 0 ? 0 : model.separators[static_cast<std::size_t>(skips - 1)] + 1;
+        const std::vector<std::string> expected(
+            model.lines.begin() + static_cast<std::ptrdiff_t>(from), model.lines.end());
+        const auto lines = readAll(scanner, limit);
+        if (lines != expected)
+            fail("after " + std::to_string(skips) + " skips readLine gave " + shown(lines) +
+                 ", expected " + shown(expected) + where);
+    }
+    {
+        MemorySource source(file);
+        PhraseScanner scanner(source, blockSize);
+        for (std::int64_t i = 0; i < model.count(); ++i)
+            if (!scanner.skipPastSeparator())
+                fail("skipPastSeparator failed on separator " + std::to_string(i + 1) + " of " +
+                     std::to_string(model.count()) + where);
+        if (scanner.skipPastSeparator())
+            fail("skipPastSeparator found a separator past the last one" + where);
+    }
+}
+
+} // namespace
+
+std::vector<std::string> ReferenceLines(std::string_view file) {
+    if (file.substr(0, kBom.size()) == kBom)
+        file.remove_prefix(kBom.size());
+    std::vector<std::string> lines;
+    std::string line;
+    std::size_t i = 0;
+    while (i < file.size()) {
+        const char c = file[i++];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i < file.size() && file[i] == '\n')
+                ++i;
+            lines.push_back(line);
+            line.clear();
+        } else {
+            line += c;
+            if (i == file.size())
+                lines.push_back(line);
+        }
+    }
+    return lines;
+}
+
+void CheckPhraseFile(std::string_view file, std::int64_t n,
+                     std::initializer_list<std::size_t> blockSizes) {
+    const Model model = modelOf(file);
+    // CountPhrases and LoadPhrase each read with a 1 MiB block, which costs far
+    // more than the rest under the sanitizers: one call of each per input.
+    checkCount(file, model);
+    checkLoad(file, model, n);
+    for (const std::size_t blockSize : blockSizes)
+        checkScanner(file, model, n, blockSize);
+}
+
+void PhraseArchiveInput(const std::uint8_t* data, std::size_t size) {
+    std::uint8_t header[3] = {0, 0, 0};
+    const std::size_t headerSize = std::min(size, sizeof header);
+    if (headerSize > 0)
+        std::memcpy(header, data, headerSize);
+    const std::int64_t n = (std::int64_t{header[0]} << 8 | header[1]) - 2;
+    const std::size_t blockSize = std::size_t{header[2]} + 1;
+    const std::string_view file(reinterpret_cast<const char*>(data) + headerSize,
+                                size - headerSize);
+    // PhraseScanner reads at least 10 bytes at a time; 10..14 shift the block
+    // ends across five consecutive bytes, the separator and its line end.
+    CheckPhraseFile(file, n, {blockSize, 10, 11, 12, 13, 14});
+}
+
+void ColorSettingsInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view file(reinterpret_cast<const char*>(data), size);
+    auto isValid = [](std::int32_t color) {
+        const auto valid = ValidColor(color);
+        return valid && *valid == color;
+    };
+
+    std::int32_t fore = 0x336699;
+    std::int32_t back = -2147483633; // the button face
+    MemorySource source(file);
+    ReadColorSettings(source, fore, back);
+    if (!isValid(fore) || !isValid(back))
+        fail("ReadColorSettings gave " + std::to_string(fore) + ", " + std::to_string(back) +
+             ", not valid colours, for " + shown(file));
+
+    // Whatever was read, written back, reads back the same.
+    const std::string written = FormatColorSettings(fore, back);
+    std::int32_t foreAgain = 0;
+    std::int32_t backAgain = 0;
+    MemorySource again(written);
+    ReadColorSettings(again, foreAgain, backAgain);
+    if (foreAgain != fore || backAgain != back)
+        fail("FormatColorSettings " + shown(written) + " read back as " +
+             std::to_string(foreAgain) + ", " + std::to_string(backAgain));
+}
+
+} // namespace zelmora::fuzz

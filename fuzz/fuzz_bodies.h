@@ -1,0 +1,47 @@
+#pragma once
+
+// What the fuzzers run on one input, shared with the regression test that
+// replays saved inputs in the ordinary build. Plain C++, no Qt, no libFuzzer.
+//
+// Each function throws InvariantFailure when the code under test breaks one
+// of its documented rules; any other exception escaping is a fault as well.
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelmora::fuzz {
+
+class InvariantFailure : public std::logic_error {
+public:
+    using std::logic_error::logic_error;
+};
+
+// The lines of a phrase file as the reading rules define them, by the plainest
+// possible loop: a UTF-8 byte-order mark at the start is dropped, a line ends
+// at CR LF, CR or LF, and a line end at the very end opens no further line.
+std::vector<std::string> ReferenceLines(std::string_view file);
+
+// Checks the phrase archive and the scanner on `file` against ReferenceLines:
+// the phrase count, phrase `n` (loaded as LoadPhrase does, with its errors),
+// and, for each of `blockSizes`, a scanner reading in blocks of that size
+// (counting, skipping and reading lines across block boundaries).
+void CheckPhraseFile(std::string_view file, std::int64_t n,
+                     std::initializer_list<std::size_t> blockSizes);
+
+// A fuzz input for the phrase archive: bytes 0..1 (big-endian) less 2 are the
+// phrase number n (-2..65533), byte 2 picks a scanner block size (1..256),
+// the rest is the file. Missing header bytes count as 0. The scanner is also
+// run with the smallest blocks it takes, whose ends fall on every byte.
+void PhraseArchiveInput(const std::uint8_t* data, std::size_t size);
+
+// Reads the colour settings from `file` (the whole input) and checks that
+// each colour is either the one it replaces or a valid colour, and that
+// colours written by FormatColorSettings read back unchanged.
+void ColorSettingsInput(const std::uint8_t* data, std::size_t size);
+
+} // namespace zelmora::fuzz
