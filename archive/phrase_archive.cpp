@@ -3,6 +3,7 @@
 #include "phrase_scanner.h"
 #include "runtime/errors.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace zelmora {
@@ -22,6 +23,22 @@ void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count) {
 
 namespace {
 
+bool isUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+// Cuts a phrase longer than kMaxPhraseBytes. A UTF-8 character is not split:
+// the cut moves back to its first byte. Text in another encoding may lose up
+// to three more bytes, which at this length nobody will miss.
+void cutToSize(std::string& text) {
+    if (text.size() <= kMaxPhraseBytes)
+        return;
+    std::size_t cut = kMaxPhraseBytes;
+    while (cut > kMaxPhraseBytes - 3 && isUtf8Continuation(text[cut]))
+        --cut;
+    text.resize(cut);
+}
+
 // When the skip runs off the end, every line of the file has passed through
 // the phrase text on the way, so it holds the last one. Reading the file a
 // second time finds that line without keeping any line during the fast skip.
@@ -30,10 +47,12 @@ void keepLastLine(ByteSource& source, std::string& phraseText) {
     PhraseScanner scanner(source);
     std::string line;
     bool any = false;
-    while (scanner.readLine(line))
+    while (scanner.readLine(line, kMaxPhraseBytes))
         any = true;
-    if (any)
+    if (any) {
+        cutToSize(line);
         phraseText = std::move(line);
+    }
 }
 
 } // namespace
@@ -49,18 +68,29 @@ void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText) {
 
     phraseText.clear();
     std::string line;
+    std::size_t length = 0;
+    bool full = false;
     for (;;) {
-        if (!scanner.readLine(line))
+        // Enough of each line to recognise a separator; beyond that, no more
+        // than the phrase still has room for.
+        const std::size_t room = full ? 0 : kMaxPhraseBytes - phraseText.size();
+        if (!scanner.readLine(line, std::max(room, PhraseScanner::kSeparator.size()), &length))
             throw RuntimeError(kInputPastEnd, source.name());
-        if (line == PhraseScanner::kSeparator)
+        if (length == PhraseScanner::kSeparator.size() && line == PhraseScanner::kSeparator)
             return;
-        // While nothing has been collected, an empty line adds nothing: the
-        // phrase's leading empty lines are dropped.
-        if (phraseText.empty()) {
-            phraseText = line;
-        } else {
-            phraseText += "\r\n";
-            phraseText += line;
+        if (!full) {
+            // While nothing has been collected, an empty line adds nothing:
+            // the phrase's leading empty lines are dropped.
+            if (phraseText.empty()) {
+                phraseText = line;
+            } else {
+                phraseText += "\r\n";
+                phraseText += line;
+            }
+            if (length > line.size() || phraseText.size() >= kMaxPhraseBytes) {
+                cutToSize(phraseText);
+                full = true;
+            }
         }
         if (scanner.atEnd())
             return;

@@ -9,6 +9,7 @@
 
 #include "runtime/byte_source.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -20,6 +21,11 @@ namespace zelmora {
 // not the same as a file with no phrase.
 using PhraseCountValue = std::optional<std::int64_t>;
 
+// The longest phrase text kept, far more than the main window can show. A
+// longer phrase (a file of one enormous line, say) is cut to this size, at a
+// character boundary, so it cannot swamp the program's memory.
+inline constexpr std::size_t kMaxPhraseBytes = 64 * 1024;
+
 // Sets `count` to the number of separator lines. `count` is set to 0 first,
 // so an empty file (zero bytes) leaves it 0 and raises error 62 (input past
 // end of file). Opening the file raises 53 when it is missing and 75 when it
@@ -30,6 +36,7 @@ void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count);
 // Sets `phraseText` to the text of phrase `n` (1-based; n <= 1 gives the first
 // phrase): its lines joined by CR LF, leading empty lines dropped, empty lines
 // after the first text kept. Two separators in a row give the empty text.
+// A phrase longer than kMaxPhraseBytes is cut to that size.
 //
 // Raises error 62 when the file ends before phrase `n` begins; `phraseText`
 // is then left holding the file's last line (as it does when it is used as

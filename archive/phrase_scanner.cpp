@@ -1,7 +1,12 @@
 #include "phrase_scanner.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zelmora {
 
@@ -11,7 +16,55 @@ constexpr std::size_t kSeparatorLength = PhraseScanner::kSeparator.size();
 // Bytes a separator needs to be recognised: the hyphens and what follows.
 constexpr std::size_t kLookahead = kSeparatorLength + 1;
 
-bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// The first place in [first, last) where four hyphens in a row begin, or
+// where a hyphen stands too near `last` to tell; null when there is none.
+// Every separator line begins with four hyphens, so what this passes over is
+// never one, and the lone hyphens of the text cost nothing.
+const char* findHyphenRun(const char* first, const char* last) {
+    const char* p = first;
+#if defined(__SSE2__)
+    // 64 bytes at a time: bit j of `hyphens` tells whether p[j] is a hyphen.
+    // `previous` carries the block before, so a run may cross blocks; it
+    // starts empty, so no run that began before `first` is reported.
+    constexpr std::ptrdiff_t kBlock = 64;
+    const __m128i hyphen = _mm_set1_epi8('-');
+    std::uint64_t previous = 0;
+    while (last - p >= kBlock) {
+        std::uint64_t hyphens = 0;
+        for (int k = 0; k < 4; ++k) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+            const auto bits =
+                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, hyphen)));
+            hyphens |= std::uint64_t{bits} << (16 * k);
+        }
+        // Bit j of `runEnds`: p[j] is the fourth of four hyphens in a row.
+        const std::uint64_t runEnds = hyphens & (hyphens << 1 | previous >> 63) &
+                                      (hyphens << 2 | previous >> 62) &
+                                      (hyphens << 3 | previous >> 61);
+        if (runEnds != 0)
+            return p + std::countr_zero(runEnds) - 3;
+        previous = hyphens;
+        p += kBlock;
+    }
+    // A run that begins in the last three bytes looked at is not judged yet.
+    if (p != first)
+        p -= 3;
+#endif
+    while (p != last) {
+        const void* hit = std::memchr(p, '-', static_cast<std::size_t>(last - p));
+        if (!hit)
+            return nullptr;
+        p = static_cast<const char*>(hit);
+        if (last - p < 4 || (p[1] == '-' && p[2] == '-' && p[3] == '-'))
+            return p;
+        ++p;
+    }
+    return nullptr;
+}
 
 } // namespace
 
@@ -39,7 +92,8 @@ bool PhraseScanner::refill() {
         end_ -= pos_;
         pos_ = 0;
     }
-    const std::size_t n = source_.read(std::span<char>(buffer_.data() + end_, buffer_.size() - end_));
+    const std::size_t n =
+        source_.read(std::span<char>(buffer_.data() + end_, buffer_.size() - end_));
     if (n == 0) {
         eof_ = true;
         return false;
@@ -72,7 +126,8 @@ bool PhraseScanner::separatorAt(std::size_t i) const {
 bool PhraseScanner::findSeparator(std::size_t& at) {
     start();
     for (;;) {
-        const void* hit = pos_ < end_ ? std::memchr(buffer_.data() + pos_, '-', end_ - pos_) : nullptr;
+        const char* hit =
+            pos_ < end_ ? findHyphenRun(buffer_.data() + pos_, buffer_.data() + end_) : nullptr;
         if (!hit) {
             if (pos_ < end_)
                 atLineStart_ = isLineEnd(buffer_[end_ - 1]);
@@ -81,7 +136,7 @@ bool PhraseScanner::findSeparator(std::size_t& at) {
                 return false;
             continue;
         }
-        const auto i = static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.data());
+        const auto i = static_cast<std::size_t>(hit - buffer_.data());
         if (end_ - i < kLookahead && !eof_) {
             // The candidate runs past the buffer: keep it and read on.
             atLineStart_ = lineStartsAt(i);
@@ -134,15 +189,21 @@ std::int64_t PhraseScanner::countSeparators() {
     return count;
 }
 
-bool PhraseScanner::readLine(std::string& line) {
+bool PhraseScanner::readLine(std::string& line, std::size_t maxBytes, std::size_t* length) {
     if (atEnd())
         return false;
     line.clear();
+    std::size_t total = 0;
     for (;;) {
         const char* first = buffer_.data() + pos_;
         const char* last = buffer_.data() + end_;
         const char* lineEnd = std::find_if(first, last, isLineEnd);
-        line.append(first, lineEnd);
+        const auto piece = static_cast<std::size_t>(lineEnd - first);
+        total += piece;
+        if (line.size() < maxBytes)
+            line.append(first, std::min(piece, maxBytes - line.size()));
+        if (length)
+            *length = total;
         if (lineEnd != last) {
             pos_ = static_cast<std::size_t>(lineEnd - buffer_.data());
             consumeLineEnd();

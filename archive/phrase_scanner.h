@@ -31,9 +31,12 @@ public:
     // True when no byte is left to read (the end-of-file test).
     bool atEnd();
 
-    // Reads the next line into `line`. Returns false, leaving `line` as it
-    // was, when no byte is left.
-    bool readLine(std::string& line);
+    // Reads the next line into `line`, keeping at most its first `maxBytes`
+    // bytes (the rest of the line is passed over all the same); `length`, when
+    // given, receives the line's whole length. Returns false, leaving `line`
+    // as it was, when no byte is left.
+    bool readLine(std::string& line, std::size_t maxBytes = std::string::npos,
+                  std::size_t* length = nullptr);
 
     // Moves past the next separator line and its line end. Returns false when
     // the input ends first.

@@ -70,6 +70,13 @@ std::string CrLfLines(std::initializer_list<std::string_view> lines) {
     return text;
 }
 
+std::string Phrases(int count) {
+    std::string text;
+    for (int i = 1; i <= count; ++i)
+        text += "frase " + std::to_string(i) + "\r\n----\r\n";
+    return text;
+}
+
 bool RunningAsRoot() {
 #ifdef _WIN32
     return false;

@@ -35,6 +35,9 @@ std::string ReadFile(const std::filesystem::path& file);
 // Phrase file text from its lines, each ended by CR LF.
 std::string CrLfLines(std::initializer_list<std::string_view> lines);
 
+// A phrase file of `count` phrases "frase 1", "frase 2", ... in CR LF lines.
+std::string Phrases(int count);
+
 // Running as root reads every file whatever its permissions, so tests of
 // refused files are skipped there.
 bool RunningAsRoot();

@@ -17,14 +17,8 @@ namespace {
 
 using test::CrLfLines;
 using test::Doubles;
+using test::Phrases;
 using test::TempDir;
-
-std::string Phrases(int count) {
-    std::string text;
-    for (int i = 1; i <= count; ++i)
-        text += "frase " + std::to_string(i) + "\r\n----\r\n";
-    return text;
-}
 
 class Form1Test : public ::testing::Test {
 protected:
