@@ -20,50 +20,48 @@ bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
-// The first place in [first, last) where four hyphens in a row begin, or
-// where a hyphen stands too near `last` to tell; null when there is none.
-// Every separator line begins with four hyphens, so what this passes over is
-// never one, and the lone hyphens of the text cost nothing.
-const char* findHyphenRun(const char* first, const char* last) {
-    const char* p = first;
+// Whether the four hyphens of a separator and a line end are the five bytes
+// from `at`. (A line must also begin at `at`.)
+bool isSeparatorText(const char* at) {
+    return std::memcmp(at, PhraseScanner::kSeparator.data(), kSeparatorLength) == 0 &&
+           isLineEnd(at[kSeparatorLength]);
+}
+
+// Whether a separator line could begin at `at`, as far as the bytes before
+// `last` tell: a line begins there (`lineStarts`), then four hyphens and a
+// line end. Bytes from `last` on are not known yet, so they may be anything.
+bool mayBeginSeparator(const char* at, const char* last, bool lineStarts) {
+    if (!lineStarts)
+        return false;
+    if (last - at > static_cast<std::ptrdiff_t>(kSeparatorLength))
+        return isSeparatorText(at);
+    return std::all_of(at, last, [](char c) { return c == '-'; });
+}
+
+// The pairs of hyphens among the 128 bytes from `p`, taken as 64 pairs
+// p[2k], p[2k + 1]: bit k is set when both bytes of pair k are hyphens.
+inline std::uint64_t hyphenPairs(const char* p) {
 #if defined(__SSE2__)
-    // 64 bytes at a time: bit j of `hyphens` tells whether p[j] is a hyphen.
-    // `previous` carries the block before, so a run may cross blocks; it
-    // starts empty, so no run that began before `first` is reported.
-    constexpr std::ptrdiff_t kBlock = 64;
-    const __m128i hyphen = _mm_set1_epi8('-');
-    std::uint64_t previous = 0;
-    while (last - p >= kBlock) {
-        std::uint64_t hyphens = 0;
-        for (int k = 0; k < 4; ++k) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
-            const auto bits =
-                static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, hyphen)));
-            hyphens |= std::uint64_t{bits} << (16 * k);
-        }
-        // Bit j of `runEnds`: p[j] is the fourth of four hyphens in a row.
-        const std::uint64_t runEnds = hyphens & (hyphens << 1 | previous >> 63) &
-                                      (hyphens << 2 | previous >> 62) &
-                                      (hyphens << 3 | previous >> 61);
-        if (runEnds != 0)
-            return p + std::countr_zero(runEnds) - 3;
-        previous = hyphens;
-        p += kBlock;
+    const __m128i pair = _mm_set1_epi16(0x2D2D); // "--"
+    const auto* block = reinterpret_cast<const __m128i*>(p);
+    // 32 bytes, 16 pairs: each pair compared at once, then narrowed to a byte
+    // and to a bit.
+    const auto bits = [&](int i) {
+        const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(block + 2 * i), pair);
+        const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(block + 2 * i + 1), pair);
+        return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b)))};
+    };
+    return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
+#else
+    if (!std::memchr(p, '-', 128))
+        return 0;
+    std::uint64_t pairs = 0;
+    for (unsigned k = 0; k < 64; ++k) {
+        if (p[2 * k] == '-' && p[2 * k + 1] == '-')
+            pairs |= std::uint64_t{1} << k;
     }
-    // A run that begins in the last three bytes looked at is not judged yet.
-    if (p != first)
-        p -= 3;
+    return pairs;
 #endif
-    while (p != last) {
-        const void* hit = std::memchr(p, '-', static_cast<std::size_t>(last - p));
-        if (!hit)
-            return nullptr;
-        p = static_cast<const char*>(hit);
-        if (last - p < 4 || (p[1] == '-' && p[2] == '-' && p[3] == '-'))
-            return p;
-        ++p;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -87,6 +85,7 @@ void PhraseScanner::start() {
 bool PhraseScanner::refill() {
     if (eof_)
         return false;
+    pairsBlockValid_ = false; // the bytes move
     if (pos_ > 0) {
         std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
         end_ -= pos_;
@@ -112,10 +111,6 @@ bool PhraseScanner::atEnd() {
     return pos_ == end_ && !refill();
 }
 
-bool PhraseScanner::lineStartsAt(std::size_t i) const {
-    return i == pos_ ? atLineStart_ : isLineEnd(buffer_[i - 1]);
-}
-
 bool PhraseScanner::separatorAt(std::size_t i) const {
     if (end_ - i < kSeparatorLength ||
         std::memcmp(buffer_.data() + i, kSeparator.data(), kSeparatorLength) != 0)
@@ -123,12 +118,117 @@ bool PhraseScanner::separatorAt(std::size_t i) const {
     return i + kSeparatorLength == end_ || isLineEnd(buffer_[i + kSeparatorLength]);
 }
 
+// The block search. 128 bytes at a time: four hyphens in a row beginning
+// anywhere from p - 1 to p + 126 fill one of the block's pairs (see
+// hyphenPairs), so only the places the pairs of hyphens name need a look; a
+// beginning at p + 127 is the next block's p - 1. Each pair of hyphens names
+// one place: the hyphen just before the pair when there is one (no line
+// begins at the pair then), else the pair itself.
+//
+// Each separator found is handed to `found`, which returns whether to go on.
+// When it says stop, the search remembers the block and the pairs there not
+// looked at yet, and the next search resumes from them: skipping goes
+// through each block once however many separators it holds.
+//
+// Returns true when `found` said stop. Otherwise it stops before the last
+// bytes of the buffer, or at a separator that may begin too near end_ to
+// judge, and leaves pos_ there for the search hyphen by hyphen.
+template <typename Found> bool PhraseScanner::searchBlocks(Found&& found) {
+    const char* const base = buffer_.data();
+    const char* const first = base + pos_;
+    const char* const last = base + end_;
+    const bool lineAtFirst = atLineStart_;
+    const char* p = first;
+    std::uint64_t pairs = 0;
+    if (pairsBlockValid_ && pos_ >= pairsBlock_ && pos_ - pairsBlock_ < kPairsBlockSize) {
+        p = base + pairsBlock_;
+        // The pairs from pos_ on.
+        const std::size_t passed = (pos_ - pairsBlock_ + 1) / 2;
+        pairs = passed < 64 ? pendingPairs_ & (~std::uint64_t{0} << passed) : 0;
+    } else if (static_cast<std::size_t>(last - p) >= kPairsBlockSize) {
+        pairs = hyphenPairs(p);
+    } else {
+        return false;
+    }
+    pairsBlockValid_ = false;
+    for (;;) {
+        while (pairs != 0) {
+            const char* at = p + 2 * std::countr_zero(pairs);
+            pairs &= pairs - 1;
+            if (at - first >= 2 && last - at > static_cast<std::ptrdiff_t>(kSeparatorLength)) {
+                // All the bytes needed are in the buffer, the one before the
+                // place included. (Computed rather than branched on: whether
+                // the pair is the first or the second of the hyphens is a
+                // toss-up the processor cannot learn.)
+                at -= static_cast<int>(at[-1] == '-');
+                if (!isLineEnd(at[-1]) || !isSeparatorText(at))
+                    continue;
+            } else {
+                if (at != first && at[-1] == '-')
+                    --at;
+                if (!(at == first ? lineAtFirst : isLineEnd(at[-1])))
+                    continue;
+                if (last - at <= static_cast<std::ptrdiff_t>(kSeparatorLength)) {
+                    if (mayBeginSeparator(at, last, true)) {
+                        pos_ = static_cast<std::size_t>(at - base);
+                        atLineStart_ = true;
+                        return false;
+                    }
+                    continue;
+                }
+                if (!isSeparatorText(at))
+                    continue;
+            }
+            // A separator at `at`. The pairs in its hyphens are done with.
+            const auto done = (static_cast<std::size_t>(at - p) + kSeparatorLength + 1) / 2;
+            pairs &= done < 64 ? ~std::uint64_t{0} << done : 0;
+            if (!found(static_cast<std::size_t>(at - base))) {
+                pairsBlock_ = static_cast<std::size_t>(p - base);
+                pendingPairs_ = pairs;
+                pairsBlockValid_ = true;
+                return true;
+            }
+        }
+        p += kPairsBlockSize;
+        if (static_cast<std::size_t>(last - p) < kPairsBlockSize)
+            break;
+        pairs = hyphenPairs(p);
+    }
+    // Every place before p - 1 is judged, so the search goes on from there,
+    // unless that is inside the last separator found: no line begins in one
+    // before its line end.
+    const auto rest = static_cast<std::size_t>(p - 1 - base);
+    if (rest > pos_) {
+        pos_ = rest;
+        atLineStart_ = isLineEnd(buffer_[rest - 1]);
+    }
+    return false;
+}
+
+std::size_t PhraseScanner::nextPossibleSeparator() const {
+    const char* const base = buffer_.data();
+    const char* const first = base + pos_;
+    const char* const last = base + end_;
+    for (const char* p = first; p < last; ++p) {
+        p = static_cast<const char*>(std::memchr(p, '-', static_cast<std::size_t>(last - p)));
+        if (!p)
+            break;
+        if (mayBeginSeparator(p, last, p == first ? atLineStart_ : isLineEnd(p[-1])))
+            return static_cast<std::size_t>(p - base);
+    }
+    return end_;
+}
+
 bool PhraseScanner::findSeparator(std::size_t& at) {
     start();
     for (;;) {
-        const char* hit =
-            pos_ < end_ ? findHyphenRun(buffer_.data() + pos_, buffer_.data() + end_) : nullptr;
-        if (!hit) {
+        if (searchBlocks([&at](std::size_t i) {
+                at = i;
+                return false;
+            }))
+            return true;
+        const std::size_t i = nextPossibleSeparator();
+        if (i == end_) {
             if (pos_ < end_)
                 atLineStart_ = isLineEnd(buffer_[end_ - 1]);
             pos_ = end_;
@@ -136,15 +236,21 @@ bool PhraseScanner::findSeparator(std::size_t& at) {
                 return false;
             continue;
         }
-        const auto i = static_cast<std::size_t>(hit - buffer_.data());
-        if (end_ - i < kLookahead && !eof_) {
+        // With the line end after the hyphens in the buffer, the search has
+        // judged the place on all the bytes it needs: it is a separator.
+        if (end_ - i >= kLookahead) {
+            at = i;
+            return true;
+        }
+        if (!eof_) {
             // The candidate runs past the buffer: keep it and read on.
-            atLineStart_ = lineStartsAt(i);
+            atLineStart_ = true;
             pos_ = i;
-            refill(); // at the end the candidate is judged on the bytes there are
+            refill();
             continue;
         }
-        if (lineStartsAt(i) && separatorAt(i)) {
+        // At the end of the input the candidate is judged on the bytes there are.
+        if (separatorAt(i)) {
             at = i;
             return true;
         }
@@ -169,7 +275,13 @@ void PhraseScanner::consumeLineEnd() {
 
 bool PhraseScanner::skipPastSeparator() {
     std::size_t at = 0;
-    if (!findSeparator(at))
+    const auto takeFirst = [&at](std::size_t i) {
+        at = i;
+        return false;
+    };
+    // Most separators lie wholly in the buffer: the block search alone finds
+    // them, without the general search's rounds.
+    if (!(started_ && searchBlocks(takeFirst)) && !findSeparator(at))
         return false;
     pos_ = at + kSeparatorLength;
     consumeLineEnd();
@@ -178,15 +290,22 @@ bool PhraseScanner::skipPastSeparator() {
 }
 
 std::int64_t PhraseScanner::countSeparators() {
+    start();
     std::int64_t count = 0;
-    std::size_t at = 0;
-    while (findSeparator(at)) {
+    const auto countOne = [this, &count](std::size_t at) {
         ++count;
         // The byte after the hyphens is a line end (or nothing), never a hyphen.
         pos_ = at + kSeparatorLength;
         atLineStart_ = false;
+        return true;
+    };
+    for (;;) {
+        searchBlocks(countOne);
+        std::size_t at = 0;
+        if (!findSeparator(at))
+            return count;
+        countOne(at);
     }
-    return count;
 }
 
 bool PhraseScanner::readLine(std::string& line, std::size_t maxBytes, std::size_t* length) {

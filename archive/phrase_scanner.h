@@ -48,8 +48,12 @@ public:
 private:
     void start();
     bool refill();
-    bool lineStartsAt(std::size_t i) const;
     bool separatorAt(std::size_t i) const;
+    // The search for separators 64 bytes at a time; see the definition.
+    template <typename Found> bool searchBlocks(Found&& found);
+    // The first place from pos_ where a separator line could begin, as far as
+    // the bytes in the buffer tell, hyphen by hyphen; end_ when there is none.
+    std::size_t nextPossibleSeparator() const;
     // Finds the next hyphen that begins a separator line; false at the end.
     bool findSeparator(std::size_t& at);
     void consumeLineEnd();
@@ -62,6 +66,13 @@ private:
     bool eof_ = false;
     bool empty_ = false;
     bool atLineStart_ = true; // whether a line begins at pos_
+
+    // Where searchBlocks stopped: a block of the buffer and the pairs of
+    // hyphens in it it has not looked at yet (bit k: the bytes 2k, 2k + 1).
+    static constexpr std::size_t kPairsBlockSize = 128;
+    std::size_t pairsBlock_ = 0;
+    std::uint64_t pendingPairs_ = 0;
+    bool pairsBlockValid_ = false;
 };
 
 } // namespace zelmora

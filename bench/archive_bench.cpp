@@ -1,0 +1,62 @@
+// zelmora-archive-bench: runs one phrase file routine once, so that a script
+// can time it as a whole process, side by side with wc and grep.
+//
+//   zelmora-archive-bench count FILE        CountPhrases; prints the count
+//   zelmora-archive-bench load FILE N       LoadPhrase of phrase N; prints
+//                                           its length in bytes
+//
+// Both print their peak resident memory (KiB) on standard error.
+
+#include "phrase_archive.h"
+#include "runtime/errors.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <sys/resource.h>
+
+namespace {
+
+long peakResidentKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+int usage(const char* program) {
+    std::fprintf(stderr, "uso: %s count FILE | load FILE N\n", program);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (argc < 3)
+        return usage(argv[0]);
+    const std::string_view command = argv[1];
+    const char* file = argv[2];
+    try {
+        if (command == "count" && argc == 3) {
+            zelmora::PhraseCountValue count;
+            zelmora::CountPhrases(file, count);
+            std::printf("%lld\n", static_cast<long long>(count.value_or(0)));
+        } else if (command == "load" && argc == 4) {
+            const long long n = std::strtoll(argv[3], nullptr, 10);
+            std::string text;
+            zelmora::LoadPhrase(file, n, text);
+            std::printf("%zu\n", text.size());
+        } else {
+            return usage(argv[0]);
+        }
+    } catch (const zelmora::RuntimeError& error) {
+        std::fprintf(stderr, "errore %d\n", error.number());
+        return 1;
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    std::fprintf(stderr, "peak-rss-kib %ld\n", peakResidentKiB());
+    return 0;
+}
