@@ -7,6 +7,10 @@
 
 bench_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD_DIR=${BUILD_DIR:-$bench_root/build-bench}
+case "$BUILD_DIR" in
+/*) ;;
+*) BUILD_DIR=$PWD/$BUILD_DIR ;; # the benchmarks change directory
+esac
 JOBS=${JOBS:-2}
 
 # bench_build TARGET...: configures BUILD_DIR when it is new, then builds the
