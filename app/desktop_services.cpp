@@ -45,7 +45,9 @@ QString ToQString(const std::filesystem::path& path) {
     return QString::fromStdU16String(path.u16string());
 }
 
-QString ToQString(const std::string& utf8) { return QString::fromStdString(utf8); }
+QString ToQString(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
 
 void ReportError(MessageBoxService& messages, QWidget* parent, const RuntimeError& error) {
     messages.warning(parent, QStringLiteral("Zelmora"), ToQString(ErrorMessage(error)));

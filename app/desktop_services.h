@@ -6,7 +6,6 @@
 #include "runtime/errors.h"
 
 #include <QString>
-
 #include <filesystem>
 
 class QWidget;

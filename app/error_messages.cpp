@@ -4,7 +4,9 @@ namespace zelmora {
 
 namespace {
 
-std::string quoted(const std::string& file) { return "\u201C" + file + "\u201D"; }
+std::string quoted(const std::string& file) {
+    return "\u201C" + file + "\u201D";
+}
 
 } // namespace
 
@@ -16,7 +18,8 @@ std::string ErrorMessage(const RuntimeError& error) {
         text = "Il file " + file + " non è stato trovato.";
         break;
     case kInputPastEnd:
-        text = "Il file " + file + " è finito prima del previsto: non contiene la frase "
+        text = "Il file " + file +
+               " è finito prima del previsto: non contiene la frase "
                "richiesta. Forse è stato accorciato; premi \u201CAggiorna\u201D per ricontare "
                "le frasi.";
         break;

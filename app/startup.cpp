@@ -86,8 +86,7 @@ bool Main(Module1& state, const StartupEnvironment& environment,
     if (fileFound) {
         step([&] { CountPhrases(phrasePath, state.PhraseCount); });
         step([&] {
-            work = DayPhraseIndex(state.PhraseCount, state.HoldDays,
-                                  environment.clock.dayOfYear());
+            work = DayPhraseIndex(state.PhraseCount, state.HoldDays, environment.clock.dayOfYear());
         });
         step([&] { state.CurrentIndex = toIndex(work); });
         step([&] { LoadPhrase(phrasePath, toPhraseNumber(work), state.PhraseText); });

@@ -4,11 +4,30 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace zelmora {
+
+namespace detail {
+
+// Leaves the bytes of a vector<char> as they come from the allocator: the
+// scanner's buffer is filled by reads, and clearing a megabyte on every open
+// of a small file would be wasted work.
+template <typename T> struct UninitialisedAllocator : std::allocator<T> {
+    template <typename U> struct rebind { using other = UninitialisedAllocator<U>; };
+    UninitialisedAllocator() = default;
+    template <typename U> UninitialisedAllocator(const UninitialisedAllocator<U>&) noexcept {}
+    template <typename U> void construct(U* p) noexcept { ::new (static_cast<void*>(p)) U; }
+    template <typename U, typename... Args> void construct(U* p, Args&&... args) {
+        ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+};
+
+} // namespace detail
 
 // Reads a phrase file front to back in large blocks.
 //
@@ -59,7 +78,7 @@ private:
     void consumeLineEnd();
 
     ByteSource& source_;
-    std::vector<char> buffer_;
+    std::vector<char, detail::UninitialisedAllocator<char>> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
     bool started_ = false;

@@ -7,7 +7,6 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
-
 #include <filesystem>
 #include <memory>
 

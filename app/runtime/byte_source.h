@@ -28,7 +28,8 @@ public:
 
 class MemorySource final : public ByteSource {
 public:
-    explicit MemorySource(std::string_view bytes) : bytes_(bytes) {}
+    explicit MemorySource(std::string_view bytes)
+        : bytes_(bytes) {}
 
     std::size_t read(std::span<char> buffer) override;
     void rewind() override { pos_ = 0; }

@@ -21,7 +21,9 @@ std::FILE* openForReading(const std::filesystem::path& path) {
     return file;
 }
 
-bool isNotFoundError(int error) { return error == ENOENT || error == ENOTDIR; }
+bool isNotFoundError(int error) {
+    return error == ENOENT || error == ENOTDIR;
+}
 
 std::string errorText(int error) {
 #ifdef _WIN32

@@ -7,9 +7,13 @@
 
 namespace zelmora {
 
-int SystemClock::dayOfYear() const { return platform::localNow().tm_yday + 1; }
+int SystemClock::dayOfYear() const {
+    return platform::localNow().tm_yday + 1;
+}
 
-double SystemClock::secondsSinceMidnight() const { return platform::secondsSinceMidnight(); }
+double SystemClock::secondsSinceMidnight() const {
+    return platform::secondsSinceMidnight();
+}
 
 void DefaultRandom::seed(double timer) {
     // The whole bit pattern of the timer goes into the seed, so two starts a
