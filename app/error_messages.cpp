@@ -19,9 +19,8 @@ std::string ErrorMessage(const RuntimeError& error) {
         break;
     case kInputPastEnd:
         text = "Il file " + file +
-               " è finito prima del previsto: non contiene la frase "
-               "richiesta. Forse è stato accorciato; premi \u201CAggiorna\u201D per ricontare "
-               "le frasi.";
+               " è finito prima del previsto: è vuoto, oppure è stato "
+               "accorciato e non contiene più la frase richiesta.";
         break;
     case kDivisionByZero:
         text = "Nessuna frase: il file delle frasi non ha nessuna riga \u201C----\u201D.";
