@@ -179,15 +179,16 @@ template <typename Found> bool PhraseScanner::searchBlocks(Found&& found) {
                 if (!isSeparatorText(at))
                     continue;
             }
-            // A separator at `at`. The pairs in its hyphens are done with.
-            const auto done = (static_cast<std::size_t>(at - p) + kSeparatorLength + 1) / 2;
-            pairs &= done < 64 ? ~std::uint64_t{0} << done : 0;
+            // A separator at `at`.
             if (!found(static_cast<std::size_t>(at - base))) {
                 pairsBlock_ = static_cast<std::size_t>(p - base);
                 pendingPairs_ = pairs;
                 pairsBlockValid_ = true;
                 return true;
             }
+            // The pairs in its hyphens are done with.
+            const auto done = (static_cast<std::size_t>(at - p) + kSeparatorLength + 1) / 2;
+            pairs &= done < 64 ? ~std::uint64_t{0} << done : 0;
         }
         p += kPairsBlockSize;
         if (static_cast<std::size_t>(last - p) < kPairsBlockSize)
@@ -284,7 +285,10 @@ bool PhraseScanner::skipPastSeparator() {
     if (!(started_ && searchBlocks(takeFirst)) && !findSeparator(at))
         return false;
     pos_ = at + kSeparatorLength;
-    consumeLineEnd();
+    if (end_ - pos_ >= 2 && buffer_[pos_] == '\r' && buffer_[pos_ + 1] == '\n')
+        pos_ += 2; // the usual line end, wholly in the buffer
+    else
+        consumeLineEnd();
     atLineStart_ = true;
     return true;
 }

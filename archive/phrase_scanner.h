@@ -68,7 +68,7 @@ private:
     void start();
     bool refill();
     bool separatorAt(std::size_t i) const;
-    // The search for separators 64 bytes at a time; see the definition.
+    // The search for separators 128 bytes at a time; see the definition.
     template <typename Found> bool searchBlocks(Found&& found);
     // The first place from pos_ where a separator line could begin, as far as
     // the bytes in the buffer tell, hyphen by hyphen; end_ when there is none.
