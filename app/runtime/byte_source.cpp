@@ -4,9 +4,7 @@
 #include "platform.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
-#include <system_error>
 
 namespace zelmora {
 
@@ -18,42 +16,35 @@ std::size_t MemorySource::read(std::span<char> buffer) {
     return n;
 }
 
-InputFile::InputFile(const std::filesystem::path& path, std::string displayName)
-    : name_(displayName.empty() ? path.filename().string() : std::move(displayName)) {
-    std::error_code ec;
-    const bool isDirectory = std::filesystem::is_directory(path, ec);
-    if (isDirectory)
-        throw RuntimeError(kPathFileAccess, name_, "è una cartella, non un file");
-
-    errno = 0;
-    file_ = platform::openForReading(path);
-    if (!file_) {
-        const int error = errno;
-        if (platform::isNotFoundError(error))
-            throw RuntimeError(kFileNotFound, name_);
-        throw RuntimeError(kPathFileAccess, name_, platform::errorText(error));
+InputFile::InputFile(const std::filesystem::path& path)
+    : name_(platform::pathText(path)) {
+    const platform::OpenResult result = platform::openForReading(path);
+    if (!result.opened) {
+        if (result.cause == Cause::Missing)
+            throw RuntimeError(kFileNotFound, name_, Cause::Missing);
+        throw RuntimeError(kPathFileAccess, name_, result.cause,
+                           result.cause == Cause::Other ? platform::errorText(result.error)
+                                                        : std::string());
     }
+    file_ = result.file;
 }
 
 InputFile::~InputFile() {
-    if (file_)
-        std::fclose(file_);
+    platform::closeFile(file_);
 }
 
 std::size_t InputFile::read(std::span<char> buffer) {
-    const std::size_t n = std::fread(buffer.data(), 1, buffer.size(), file_);
-    if (n < buffer.size() && std::ferror(file_)) {
-        const int error = errno;
-        std::clearerr(file_);
-        throw RuntimeError(kDeviceIo, name_, platform::errorText(error));
-    }
-    return n;
+    int error = 0;
+    const std::ptrdiff_t n = platform::readFile(file_, buffer.data(), buffer.size(), error);
+    if (n < 0)
+        throw RuntimeError(kDeviceIo, name_, platform::causeOf(error), platform::errorText(error));
+    return static_cast<std::size_t>(n);
 }
 
 void InputFile::rewind() {
-    std::clearerr(file_);
-    if (std::fseek(file_, 0, SEEK_SET) != 0)
-        throw RuntimeError(kDeviceIo, name_, platform::errorText(errno));
+    int error = 0;
+    if (!platform::rewindFile(file_, error))
+        throw RuntimeError(kDeviceIo, name_, platform::causeOf(error), platform::errorText(error));
 }
 
 } // namespace zelmora

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
+#include <cstdint>
 #include <filesystem>
 #include <span>
 #include <string>
@@ -22,7 +22,7 @@ public:
     // Starts again from the first byte.
     virtual void rewind() = 0;
 
-    // The name that errors about this source mention (a file's bare name).
+    // The name that errors about this source mention (a file's path).
     virtual std::string name() const { return {}; }
 };
 
@@ -42,12 +42,14 @@ private:
 // A file opened for sequential input, closed when the object goes, so a read
 // that fails part-way never leaves it open.
 //
-// Opening raises error 53 when the file does not exist and error 75 when it
-// exists but cannot be read (no permission, a directory, ...). `displayName`
-// is the name used in those errors; it defaults to the file name.
+// Opening never waits. It raises error 53 when the file does not exist and
+// error 75 when it exists but cannot be read: no permission, a folder, or
+// anything that is not an ordinary file (a FIFO, a socket, a device such as
+// /dev/zero), which might never answer or never end. Errors name the file by
+// its whole path.
 class InputFile final : public ByteSource {
 public:
-    explicit InputFile(const std::filesystem::path& path, std::string displayName = {});
+    explicit InputFile(const std::filesystem::path& path);
     ~InputFile() override;
 
     InputFile(const InputFile&) = delete;
@@ -58,7 +60,7 @@ public:
     std::string name() const override { return name_; }
 
 private:
-    std::FILE* file_ = nullptr;
+    std::intptr_t file_;
     std::string name_;
 };
 

@@ -13,10 +13,11 @@ std::string describe(int number, const std::string& file) {
 
 } // namespace
 
-RuntimeError::RuntimeError(int number, std::string file, std::string detail)
+RuntimeError::RuntimeError(int number, std::string file, Cause cause, std::string systemText)
     : std::runtime_error(describe(number, file))
     , number_(number)
     , file_(std::move(file))
-    , detail_(std::move(detail)) {}
+    , cause_(cause)
+    , systemText_(std::move(systemText)) {}
 
 } // namespace zelmora

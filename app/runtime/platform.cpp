@@ -2,35 +2,247 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <type_traits>
 
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace zelmora::platform {
 
-std::FILE* openForReading(const std::filesystem::path& path) {
 #ifdef _WIN32
-    std::FILE* file = nullptr;
-    if (_wfopen_s(&file, path.c_str(), L"rb") != 0)
-        return nullptr;
-#else
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return nullptr;
-#endif
-    std::setvbuf(file, nullptr, _IONBF, 0);
-    return file;
+
+namespace {
+
+HANDLE toHandle(NativeFile file) {
+    return reinterpret_cast<HANDLE>(file);
 }
 
-bool isNotFoundError(int error) {
-    return error == ENOENT || error == ENOTDIR;
+} // namespace
+
+OpenResult openForReading(const std::filesystem::path& path) {
+    OpenResult result;
+    // FILE_FLAG_BACKUP_SEMANTICS lets a folder open, so that it is told
+    // apart from a file that is not there.
+    const HANDLE handle = CreateFileW(
+        path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        result.error = static_cast<int>(error);
+        result.cause = causeOf(result.error);
+        return result;
+    }
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (GetFileInformationByHandle(handle, &information) &&
+        (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CloseHandle(handle);
+        result.cause = Cause::IsFolder;
+        return result;
+    }
+    // Devices (NUL, CON, COM1) and pipes are not disk files.
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        result.cause = Cause::NotOrdinaryFile;
+        return result;
+    }
+    result.opened = true;
+    result.file = reinterpret_cast<NativeFile>(handle);
+    return result;
+}
+
+std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error) {
+    const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+    DWORD got = 0;
+    if (!ReadFile(toHandle(file), buffer, wanted, &got, nullptr)) {
+        error = static_cast<int>(GetLastError());
+        return -1;
+    }
+    return static_cast<std::ptrdiff_t>(got);
+}
+
+bool rewindFile(NativeFile file, int& error) {
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(toHandle(file), start, nullptr, FILE_BEGIN)) {
+        error = static_cast<int>(GetLastError());
+        return false;
+    }
+    return true;
+}
+
+void closeFile(NativeFile file) {
+    CloseHandle(toHandle(file));
+}
+
+Cause causeOf(int error) {
+    switch (static_cast<DWORD>(error)) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+        return Cause::Missing;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return Cause::PermissionDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return Cause::NoSpace;
+    case ERROR_WRITE_PROTECT:
+        return Cause::ReadOnlyFileSystem;
+    case ERROR_TOO_MANY_OPEN_FILES:
+        return Cause::TooManyOpenFiles;
+    default:
+        return Cause::Other;
+    }
 }
 
 std::string errorText(int error) {
-#ifdef _WIN32
-    char buffer[256] = {};
-    strerror_s(buffer, sizeof buffer, error);
-    return buffer;
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0 || !text)
+        return "errore " + std::to_string(error);
+    std::wstring wide(text, length);
+    LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
+        wide.pop_back();
+    return pathText(std::filesystem::path(wide));
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    // UTF-16 to UTF-8 by hand: a name may hold a lone surrogate, which the
+    // standard conversions refuse; it becomes U+FFFD.
+    const std::wstring& wide = path.native();
+    std::string out;
+    out.reserve(wide.size());
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        char32_t c = static_cast<char16_t>(wide[i]);
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < wide.size() &&
+            static_cast<char16_t>(wide[i + 1]) >= 0xDC00 &&
+            static_cast<char16_t>(wide[i + 1]) <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char16_t>(wide[i + 1]) - 0xDC00);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD;
+        }
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+bool standardOutputIsTerminal() {
+    return _isatty(_fileno(stdout)) != 0;
+}
+
 #else
+
+OpenResult openForReading(const std::filesystem::path& path) {
+    OpenResult result;
+    // O_NONBLOCK: opening a FIFO would otherwise wait for a writer forever.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        result.error = errno;
+        result.cause = causeOf(result.error);
+        return result;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        result.error = errno;
+        result.cause = causeOf(result.error);
+        ::close(fd);
+        return result;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        // A device such as /dev/zero never ends; a FIFO may never answer.
+        result.cause = S_ISDIR(status.st_mode) ? Cause::IsFolder : Cause::NotOrdinaryFile;
+        ::close(fd);
+        return result;
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    result.opened = true;
+    result.file = fd;
+    return result;
+}
+
+std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error) {
+    for (;;) {
+        const ssize_t n = ::read(static_cast<int>(file), buffer, size);
+        if (n >= 0)
+            return n;
+        if (errno != EINTR) {
+            error = errno;
+            return -1;
+        }
+    }
+}
+
+bool rewindFile(NativeFile file, int& error) {
+    if (::lseek(static_cast<int>(file), 0, SEEK_SET) == -1) {
+        error = errno;
+        return false;
+    }
+    return true;
+}
+
+void closeFile(NativeFile file) {
+    ::close(static_cast<int>(file));
+}
+
+Cause causeOf(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return Cause::Missing;
+    case EACCES:
+    case EPERM:
+        return Cause::PermissionDenied;
+    case ENOSPC:
+    case EDQUOT:
+        return Cause::NoSpace;
+    case EROFS:
+        return Cause::ReadOnlyFileSystem;
+    case EISDIR:
+        return Cause::IsFolder;
+    case ENXIO: // a socket, or a device with nothing behind it
+    case ENODEV:
+        return Cause::NotOrdinaryFile;
+    case EMFILE:
+    case ENFILE:
+        return Cause::TooManyOpenFiles;
+    default:
+        return Cause::Other;
+    }
+}
+
+std::string errorText(int error) {
     char buffer[256] = {};
     // GNU strerror_r may return a static string instead of filling the buffer.
     auto text = strerror_r(error, buffer, sizeof buffer);
@@ -38,8 +250,17 @@ std::string errorText(int error) {
         return text;
     else
         return buffer;
-#endif
 }
+
+std::string pathText(const std::filesystem::path& path) {
+    return path.native();
+}
+
+bool standardOutputIsTerminal() {
+    return ::isatty(STDOUT_FILENO) != 0;
+}
+
+#endif
 
 std::tm localNow() {
     const std::time_t now = std::time(nullptr);

@@ -3,22 +3,55 @@
 // The few operating-system calls that differ between Linux and Windows live
 // behind these functions, so the rest of the program is plain standard C++.
 
-#include <cstdio>
+#include "errors.h"
+
+#include <cstddef>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <string>
 
 namespace zelmora::platform {
 
-// Opens a file for binary reading with unbuffered stdio (the callers read in
-// large blocks of their own). Returns nullptr and sets errno on failure.
-std::FILE* openForReading(const std::filesystem::path& path);
+// An open file: a descriptor on Linux, a handle on Windows.
+using NativeFile = std::intptr_t;
 
-// True when the last failed open meant "no such file" rather than "refused".
-bool isNotFoundError(int error);
+struct OpenResult {
+    bool opened = false;
+    NativeFile file = -1;
+    // When not opened: why, and the system's error code.
+    Cause cause = Cause::None;
+    int error = 0;
+};
 
-// The operating system's own text for an errno value, in the user's locale.
+// Opens an ordinary file for reading. Never waits: a FIFO, a socket or a
+// device is refused at once (Cause::NotOrdinaryFile), as is a folder
+// (Cause::IsFolder); a missing file gives Cause::Missing. A symbolic link to
+// an ordinary file opens that file.
+OpenResult openForReading(const std::filesystem::path& path);
+
+// Reads up to `size` bytes; returns how many, 0 at the end, -1 on failure
+// with the system's error code in `error`.
+std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error);
+
+// Back to the first byte; false on failure with the error code in `error`.
+bool rewindFile(NativeFile file, int& error);
+
+void closeFile(NativeFile file);
+
+// The cause the user is told for a system error code.
+Cause causeOf(int error);
+
+// The operating system's own text for an error code.
 std::string errorText(int error);
+
+// A path as UTF-8 text for messages, whatever bytes or characters it holds;
+// never throws. On Linux these are the path's own bytes (which need not be
+// UTF-8: the reader of the message decides how to show them).
+std::string pathText(const std::filesystem::path& path);
+
+// Whether standard output is a terminal (rather than a pipe or a file).
+bool standardOutputIsTerminal();
 
 // The current local calendar time.
 std::tm localNow();
