@@ -27,16 +27,33 @@ bool isUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// Cuts a phrase longer than kMaxPhraseBytes. A UTF-8 character is not split:
-// the cut moves back to its first byte. Text in another encoding may lose up
-// to three more bytes, which at this length nobody will miss.
+// How many bytes a UTF-8 character that starts with `lead` has; 1 for a byte
+// that starts none.
+std::size_t utf8Length(char lead) {
+    const auto b = static_cast<unsigned char>(lead);
+    if ((b & 0xE0) == 0xC0)
+        return 2;
+    if ((b & 0xF0) == 0xE0)
+        return 3;
+    if ((b & 0xF8) == 0xF0)
+        return 4;
+    return 1;
+}
+
+// Cuts a phrase that was cut short, or is longer than kMaxPhraseBytes, so
+// that it ends on a whole character: a UTF-8 character that lost its last
+// bytes in the cut is dropped, so a phrase in UTF-8 stays valid UTF-8 and is
+// shown as such. Text in another encoding may lose up to three more bytes,
+// which at this length nobody will miss.
 void cutToSize(std::string& text) {
-    if (text.size() <= kMaxPhraseBytes)
-        return;
-    std::size_t cut = kMaxPhraseBytes;
-    while (cut > kMaxPhraseBytes - 3 && isUtf8Continuation(text[cut]))
-        --cut;
-    text.resize(cut);
+    if (text.size() > kMaxPhraseBytes)
+        text.resize(kMaxPhraseBytes);
+    // The last character's first byte lies at most three bytes back.
+    std::size_t lead = text.size();
+    while (lead > 0 && text.size() - lead < 4 && isUtf8Continuation(text[lead - 1]))
+        --lead;
+    if (lead > 0 && lead - 1 + utf8Length(text[lead - 1]) > text.size())
+        text.resize(lead - 1);
 }
 
 // When the skip runs off the end, every line of the file has passed through
@@ -47,10 +64,12 @@ void keepLastLine(ByteSource& source, std::string& phraseText) {
     PhraseScanner scanner(source);
     std::string line;
     bool any = false;
-    while (scanner.readLine(line, kMaxPhraseBytes))
+    std::size_t length = 0;
+    while (scanner.readLine(line, kMaxPhraseBytes, &length))
         any = true;
     if (any) {
-        cutToSize(line);
+        if (length > line.size())
+            cutToSize(line);
         phraseText = std::move(line);
     }
 }

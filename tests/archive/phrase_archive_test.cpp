@@ -2,6 +2,7 @@
 #include "phrase_reference.h"
 #include "runtime/errors.h"
 #include "temp_dir.h"
+#include "text_encoding.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -163,6 +164,37 @@ TEST(PhraseArchive, LoadsAgreeWithLineByLineReadingByteByByte) {
     }
 }
 
+// However the lines fall around the size limit, a long phrase in UTF-8 is
+// cut on a whole character, so it still reads as UTF-8.
+TEST(PhraseArchive, LongPhrasesAreCutOnAWholeCharacter) {
+    for (const std::string character : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) {
+        for (std::size_t shift = 0; shift < 4; ++shift) {
+            SCOPED_TRACE(Printable(character) + " shifted by " + std::to_string(shift));
+            std::string line(shift, 'a');
+            while (line.size() < kMaxPhraseBytes + 16)
+                line += character;
+            const std::string shortLine = std::string(shift + 1, 'b');
+            for (const std::string& phrase : {line, shortLine + "\r\n" + line}) {
+                const std::string file = phrase + "\r\n----\r\n";
+                const std::string text = LoadOf(file, 1);
+                EXPECT_TRUE(IsValidUtf8(text));
+                EXPECT_LE(text.size(), kMaxPhraseBytes);
+                EXPECT_GT(text.size(), kMaxPhraseBytes - character.size());
+                EXPECT_EQ(text, phrase.substr(0, text.size()));
+                // The file's last line, left by a load past the end, likewise.
+                MemorySource source(file);
+                std::string last;
+                EXPECT_EQ(ErrorOf([&] { LoadPhrase(source, 3, last); }), kInputPastEnd);
+                EXPECT_EQ(last, "----");
+                MemorySource unclosed(phrase);
+                EXPECT_EQ(ErrorOf([&] { LoadPhrase(unclosed, 2, last); }), kInputPastEnd);
+                EXPECT_TRUE(IsValidUtf8(last));
+                EXPECT_GT(last.size(), kMaxPhraseBytes - character.size());
+            }
+        }
+    }
+}
+
 TEST(PhraseArchiveFile, ReadsARealFile) {
     TempDir dir;
     dir.write("tesmi.txt", CrLfLines({"Prima frase", "su due righe", "----", "Seconda", "----"}));
@@ -190,7 +222,7 @@ TEST(PhraseArchiveFile, OpenFailuresNameTheFile) {
             ADD_FAILURE() << "counting did not fail";
         } catch (const RuntimeError& raised) {
             EXPECT_EQ(raised.number(), error);
-            EXPECT_EQ(raised.file(), name);
+            EXPECT_EQ(raised.file(), (dir / name).string());
         }
         // The count is set only once the file is open, before its first read.
         EXPECT_EQ(count, error == kInputPastEnd ? PhraseCountValue{0} : PhraseCountValue{});
