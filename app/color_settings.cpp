@@ -44,11 +44,17 @@ bool DelimitedReader::peek(char& c) {
         }
         end_ = source_.read(std::span<char>(buffer_, sizeof buffer_));
         pos_ = 0;
+        // Windows editors start a file saved as UTF-8 with a byte-order mark;
+        // it is not part of the first value.
+        if (consumed_ == 0 && end_ >= 3 && std::string_view(buffer_, 3) == "\xEF\xBB\xBF")
+            pos_ = 3;
         consumed_ += end_;
         if (end_ == 0) {
             eof_ = true;
             return false;
         }
+        if (pos_ == end_)
+            return peek(c);
     }
     c = buffer_[pos_];
     return true;

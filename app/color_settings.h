@@ -22,7 +22,8 @@ inline constexpr std::int32_t kLastSystemColorIndex = 24;
 // accepted in its signed form (as written) or its unsigned one.
 std::optional<std::int32_t> ValidColor(long long value);
 
-// Reads values as a delimited read does: leading blanks are skipped and a
+// Reads values as a delimited read does: a UTF-8 byte-order mark at the start
+// of the file is passed over, leading blanks are skipped and a
 // comma or a line end ends a value, so both numbers on one line separated by
 // a comma read the same as one per line. Raises error 62 when no value is
 // left. Only the first few kilobytes of the source are looked at.

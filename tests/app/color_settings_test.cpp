@@ -26,6 +26,14 @@ TEST(DelimitedReader, SplitsValuesAtCommasAndLineEnds) {
         {"1,,2", {"1", "", "2"}},
         {"255", {"255"}},
         {"", {}},
+        {"\xEF\xBB\xBF"
+         "255\r\n16777215\r\n",
+         {"255", "16777215"}},
+        {"\xEF\xBB\xBF", {}},
+        {"1,\xEF\xBB\xBF"
+         "2",
+         {"1", "\xEF\xBB\xBF"
+               "2"}},
     };
     for (const auto& [bytes, expected] : cases) {
         SCOPED_TRACE(bytes);
