@@ -7,6 +7,8 @@
 
 #include <QString>
 #include <filesystem>
+#include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -44,11 +46,24 @@ public:
     void start(const QString& commandLine, const std::filesystem::path& directory) override;
 };
 
-QString ToQString(const std::filesystem::path& path);
+// A path as Qt can open it, or nothing when Qt cannot spell it. Qt turns
+// file names into bytes as UTF-8, so the path of a folder whose name is not
+// UTF-8 (say "caff\xE8", made on a Latin-1 system) would come out as another
+// path. On Linux such a path inside the working directory, where the
+// program's files are, is spelled through the kernel's name for that
+// directory, "/proc/self/cwd".
+std::optional<QString> QtFileName(const std::filesystem::path& path);
+
+// Text in UTF-8 as Qt text; any bytes are accepted.
 QString ToQString(const std::string& utf8);
 
 // Tells the user about a failure in a window command: a message box titled
 // "Zelmora" naming the problem and the file.
 void ReportError(MessageBoxService& messages, QWidget* parent, const RuntimeError& error);
+
+// Runs one window command. A failure abandons the command's remaining steps
+// and is reported over `parent`; no exception ever leaves it, so none can
+// reach Qt's event loop.
+void RunCommand(MessageBoxService& messages, QWidget* parent, const std::function<void()>& command);
 
 } // namespace zelmora

@@ -4,26 +4,48 @@
 #include "desktop_services.h"
 #include "module1.h"
 #include "runtime/errors.h"
+#include "runtime/platform.h"
 
 #include <QSaveFile>
+#include <cerrno>
 
 namespace zelmora {
 
 void SaveColorSettings(const std::filesystem::path& directory, std::int32_t foreColor,
                        std::int32_t backColor) {
-    QSaveFile file(ToQString(directory / Module1::kSettingsFileName));
+    const std::filesystem::path path = directory / Module1::kSettingsFileName;
+    const std::optional<QString> name = QtFileName(path);
+    if (!name)
+        throw RuntimeError(kPathFileAccess, platform::pathText(path), Cause::Other,
+                           "il nome della cartella non è scritto in UTF-8");
+    QSaveFile file(*name);
     const std::string bytes = FormatColorSettings(foreColor, backColor);
-    const auto fail = [&file] {
-        throw RuntimeError(kPathFileAccess, Module1::kSettingsFileName,
-                           file.errorString().toStdString());
+    // Qt keeps the reason only as English text; the system's error code, read
+    // right after the failing call, says it in the program's own words.
+    const auto fail = [&](int error) {
+        file.cancelWriting();
+        const Cause cause = error != 0 ? platform::causeOf(error) : Cause::Other;
+        throw RuntimeError(kPathFileAccess, platform::pathText(path), cause,
+                           cause == Cause::Other ? file.errorString().toStdString()
+                                                 : std::string());
     };
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        fail();
+        fail(errno);
+    // write() may only fill Qt's buffer, and commit() does not notice when
+    // the flush of that buffer fails (a full disk): it would then put an
+    // empty file in place of the user's. So the bytes are pushed to the disk
+    // and checked before the commit.
+    errno = 0;
     if (file.write(bytes.data(), static_cast<qint64>(bytes.size())) !=
         static_cast<qint64>(bytes.size()))
-        fail();
+        fail(errno);
+    errno = 0;
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        fail(errno);
+    errno = 0;
     if (!file.commit())
-        fail();
+        fail(errno);
 }
 
 } // namespace zelmora

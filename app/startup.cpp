@@ -95,6 +95,12 @@ bool Main(Module1& state, const StartupEnvironment& environment,
     }
     const bool phraseFileFound = fileFound;
 
+    if (!environment.readColorSettings) {
+        if (showMainWindow)
+            step(showMainWindow);
+        return phraseFileFound;
+    }
+
     fileFound = true;
     std::optional<InputFile> settings;
     step([&] { settings.emplace(environment.directory / Module1::kSettingsFileName); });

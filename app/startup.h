@@ -17,6 +17,8 @@ struct StartupEnvironment {
     std::string commandLine;
     const Clock& clock;
     RandomSource& random;
+    // The terminal program shows no colours and leaves "opzioni.txt" alone.
+    bool readColorSettings = true;
 };
 
 // The program's arguments after its name, joined by blanks.

@@ -20,8 +20,13 @@ void appendUtf8(std::string& out, char32_t c) {
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
@@ -77,6 +82,41 @@ std::string DecodePhraseBytes(std::string_view bytes) {
             appendUtf8(out, kHighControls[b - 0x80]);
         else
             appendUtf8(out, b);
+    }
+    return out;
+}
+
+std::string PhraseForDisplay(std::string_view phraseBytes) {
+    const std::string text = DecodePhraseBytes(phraseBytes);
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        out += text[i];
+    }
+    return out;
+}
+
+std::string ShowControlCharacters(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto b = static_cast<std::uint8_t>(utf8[i]);
+        if (b == '\t' || b == '\n') {
+            out += static_cast<char>(b);
+        } else if (b < 0x20) {
+            appendUtf8(out, 0x2400 + b);
+        } else if (b == 0x7F) {
+            appendUtf8(out, 0x2421);
+        } else if (b == 0xC2 && i + 1 < utf8.size() &&
+                   static_cast<std::uint8_t>(utf8[i + 1]) >= 0x80 &&
+                   static_cast<std::uint8_t>(utf8[i + 1]) < 0xA0) {
+            appendUtf8(out, 0xFFFD); // U+0080..U+009F: C1 controls, CSI among them
+            ++i;
+        } else {
+            out += static_cast<char>(b);
+        }
     }
     return out;
 }

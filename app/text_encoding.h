@@ -12,4 +12,14 @@ std::string DecodePhraseBytes(std::string_view bytes);
 
 bool IsValidUtf8(std::string_view bytes);
 
+// A phrase as it is shown: decoded as above, its lines joined by "\n" (the
+// phrase routines join them with CR LF, as the file does).
+std::string PhraseForDisplay(std::string_view phraseBytes);
+
+// UTF-8 text made safe for a terminal: control characters other than tab and
+// line feed (escape sequences above all, which could recolour or rewrite the
+// user's terminal) are shown as visible symbols: C0 controls and DEL as their
+// Unicode control pictures ("\x1B" as U+241B), C1 controls as U+FFFD.
+std::string ShowControlCharacters(std::string_view utf8);
+
 } // namespace zelmora

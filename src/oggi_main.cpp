@@ -3,6 +3,7 @@
 // messages. Exit status 0 when the phrase file was read, 1 when it is missing
 // or cannot be read.
 
+#include "runtime/platform.h"
 #include "startup.h"
 #include "text_encoding.h"
 
@@ -17,20 +18,19 @@ int main(int argc, char* argv[]) {
     const std::filesystem::path directory = std::filesystem::current_path(ec);
 
     zelmora::Module1 state;
-    const bool found =
-        zelmora::Main(state, {directory, zelmora::JoinArguments(argc, argv), clock, random});
+    zelmora::StartupEnvironment environment{directory, zelmora::JoinArguments(argc, argv), clock,
+                                            random};
+    environment.readColorSettings = false;
+    const bool found = zelmora::Main(state, environment);
 
-    std::string phrase = zelmora::DecodePhraseBytes(state.PhraseText);
-    std::string out;
-    out.reserve(phrase.size() + 32);
-    for (std::size_t i = 0; i < phrase.size(); ++i) {
-        if (phrase[i] == '\r' && i + 1 < phrase.size() && phrase[i + 1] == '\n')
-            continue; // the phrase's lines are joined by CR LF; print them one per line
-        out += phrase[i];
-    }
+    std::string out = zelmora::PhraseForDisplay(state.PhraseText);
     out += '\n';
     out += zelmora::PositionText(state.CurrentIndex, state.PhraseCount);
     out += '\n';
+    // On a terminal a phrase must not be able to send escape sequences; into
+    // a pipe or a file its text goes as it is.
+    if (zelmora::platform::standardOutputIsTerminal())
+        out = zelmora::ShowControlCharacters(out);
     std::fwrite(out.data(), 1, out.size(), stdout);
     // A file that is there but could not be opened (a folder, no permission)
     // was never counted.

@@ -2,6 +2,7 @@
 
 #include "colors.h"
 #include "design.h"
+#include "error_messages.h"
 #include "form1.h"
 #include "settings_writer.h"
 
@@ -9,21 +10,6 @@
 #include <QPushButton>
 
 namespace zelmora {
-
-namespace {
-
-// What the user reads when "opzioni.txt" could not be written: which file,
-// that the colours are not saved, and why, as far as the system said.
-QString saveFailureText(const RuntimeError& error) {
-    const std::string file = error.file().empty() ? Module1::kSettingsFileName : error.file();
-    std::string text = "Impossibile salvare i colori nel file \u201C" + file + "\u201D.";
-    if (!error.detail().empty())
-        text += "\nMotivo: " + error.detail();
-    text += "\nI colori non sono stati cambiati.";
-    return ToQString(text);
-}
-
-} // namespace
 
 Dialog::Dialog(Module1& state, std::filesystem::path directory, Form1& mainWindow,
                MessageBoxService& messages, ColorPicker& picker)
@@ -83,17 +69,21 @@ Dialog::Dialog(Module1& state, std::filesystem::path directory, Form1& mainWindo
 }
 
 void Dialog::pickForeground() {
-    if (const auto color = pick()) {
-        sampleFore_ = *color;
-        showSample();
-    }
+    RunCommand(messages_, this, [this] {
+        if (const auto color = pick()) {
+            sampleFore_ = *color;
+            showSample();
+        }
+    });
 }
 
 void Dialog::pickBackground() {
-    if (const auto color = pick()) {
-        sampleBack_ = *color;
-        showSample();
-    }
+    RunCommand(messages_, this, [this] {
+        if (const auto color = pick()) {
+            sampleBack_ = *color;
+            showSample();
+        }
+    });
 }
 
 std::optional<std::int32_t> Dialog::pick() {
@@ -108,19 +98,22 @@ std::optional<std::int32_t> Dialog::pick() {
 }
 
 void Dialog::confirm() {
-    // Saved first, then stored and shown: when the file cannot be written,
-    // the settings, the file and the main window all stay as they were, and
-    // the dialog stays open to try again or to cancel.
-    try {
-        SaveColorSettings(directory_, sampleFore_, sampleBack_);
-    } catch (const RuntimeError& error) {
-        messages_.warning(this, QStringLiteral("Zelmora"), saveFailureText(error));
-        return;
-    }
-    state_.ForeColorSetting = sampleFore_;
-    state_.BackColorSetting = sampleBack_;
-    mainWindow_.applyColors();
-    accept();
+    RunCommand(messages_, this, [this] {
+        // Saved first, then stored and shown: when the file cannot be written,
+        // the settings, the file and the main window all stay as they were,
+        // and the dialog stays open to try again or to cancel.
+        try {
+            SaveColorSettings(directory_, sampleFore_, sampleBack_);
+        } catch (const RuntimeError& error) {
+            messages_.warning(this, QStringLiteral("Zelmora"),
+                              ToQString(SaveFailureMessage(error)));
+            return;
+        }
+        state_.ForeColorSetting = sampleFore_;
+        state_.BackColorSetting = sampleBack_;
+        mainWindow_.applyColors();
+        accept();
+    });
 }
 
 void Dialog::showSample() {

@@ -4,14 +4,13 @@
 #include "colors.h"
 #include "design.h"
 #include "dialog.h"
+#include "phrase_commands.h"
 #include "text_encoding.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <algorithm>
-#include <cmath>
 
 namespace zelmora {
 
@@ -26,21 +25,9 @@ public:
     BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-// Runs one command; a failure abandons its remaining steps and is reported.
-template <typename Command>
-void runCommand(MessageBoxService& messages, QWidget* window, Command&& command) {
-    try {
-        command();
-    } catch (const RuntimeError& error) {
-        ReportError(messages, window, error);
-    }
-}
-
 // The phrase as the label shows it: decoded, one line per line.
 QString displayText(const std::string& phraseBytes) {
-    QString text = ToQString(DecodePhraseBytes(phraseBytes));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+    return ToQString(PhraseForDisplay(phraseBytes));
 }
 
 } // namespace
@@ -148,16 +135,12 @@ void Form1::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-std::filesystem::path Form1::phrasePath() const {
-    return directory_ / state_.PhraseFile;
-}
-
 void Form1::showPosition() {
     label2_->setText(ToQString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
 }
 
 void Form1::openPhraseFile() {
-    runCommand(services_.messages, this, [this] {
+    RunCommand(services_.messages, this, [this] {
         state_.LineText = "(max 365 tesmi)\n\nDopo ogni frase scrivi:\n----";
         services_.messages.information(this, QStringLiteral("apri il file delle tesmi"),
                                        ToQString(state_.LineText));
@@ -167,55 +150,39 @@ void Form1::openPhraseFile() {
 }
 
 void Form1::recount() {
-    runCommand(services_.messages, this, [this] {
+    RunCommand(services_.messages, this, [this] {
         {
             BusyPointer busy;
-            CountPhrases(phrasePath(), state_.PhraseCount);
+            Recount(state_, directory_);
         }
         showPosition();
     });
 }
 
 void Form1::drawAtRandom() {
-    runCommand(services_.messages, this, [this] {
-        const std::int64_t count = std::max<std::int64_t>(state_.PhraseCount.value_or(0), 0);
-        // Int(r * k) + 1 for a draw 0 <= r < 1: one of 1 to k (1 when k is 0),
-        // kept below k + 1 where the product rounds up for huge counts.
-        const auto drawUpTo = [this](std::int64_t k) {
-            const auto scaled = static_cast<std::int64_t>(
-                std::floor(services_.random.next() * static_cast<double>(k)));
-            return std::min(scaled, std::max<std::int64_t>(k - 1, 0)) + 1;
-        };
-        std::int64_t n = 0;
-        if (count >= 2 && state_.CurrentIndex >= 1 && state_.CurrentIndex <= count) {
-            // One of the other count - 1 phrases, each as likely: draw among
-            // them and step over the one on show.
-            n = drawUpTo(count - 1);
-            if (n >= state_.CurrentIndex)
-                ++n;
-        } else {
-            n = drawUpTo(count);
-            // With no other phrase to draw, the window stays as it is.
-            if (n == state_.CurrentIndex)
-                return;
-        }
-        state_.CurrentIndex = n;
+    RunCommand(services_.messages, this, [this] {
+        bool drawn = false;
         {
             BusyPointer busy;
-            LoadPhrase(phrasePath(), n, state_.PhraseText);
+            drawn = DrawAtRandom(state_, directory_, services_.random);
         }
+        // With no other phrase to draw, the window stays as it is.
+        if (!drawn)
+            return;
         label1_->setText(displayText(state_.PhraseText));
         showPosition();
     });
 }
 
 void Form1::openColorsDialog() {
-    Dialog dialog(state_, directory_, *this, services_.messages, services_.picker);
-    dialog.exec();
+    RunCommand(services_.messages, this, [this] {
+        Dialog dialog(state_, directory_, *this, services_.messages, services_.picker);
+        dialog.exec();
+    });
 }
 
 void Form1::openInfo() {
-    info_.showModal(this);
+    RunCommand(services_.messages, this, [this] { info_.showModal(this); });
 }
 
 } // namespace zelmora

@@ -39,7 +39,6 @@ private:
     void openColorsDialog(); // the crayons button
     void openInfo();         // the info picture
     void showPosition();
-    std::filesystem::path phrasePath() const;
 
     Module1& state_;
     std::filesystem::path directory_;

@@ -154,12 +154,10 @@ void Infomio::showModal(QWidget* parent) {
     // The bare name goes to the editor, which finds the file (or not) in the
     // directory it runs in; the readme itself is none of this program's
     // business.
-    try {
+    RunCommand(messages_, parent, [this] {
         starter_.start(QStringLiteral("notepad ") + QLatin1String(Module1::kReadmeFileName),
                        directory_);
-    } catch (const RuntimeError& error) {
-        ReportError(messages_, parent, error);
-    }
+    });
 }
 
 } // namespace zelmora

@@ -5,9 +5,11 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/stat.h>
 
 namespace zelmora {
 namespace {
@@ -95,6 +97,51 @@ TEST(ZelmoraOggi, ReportsAMissingOrUnreadablePhraseFile) {
     const OggiRun nothing = RunOggi(empty.path());
     EXPECT_EQ(nothing.out, "\n0 / 0\n");
     EXPECT_EQ(nothing.exitCode, 0);
+}
+
+TEST(ZelmoraOggi, AnswersAtOnceWhenItsFilesAreNotOrdinaryFiles) {
+    TempDir fifos;
+    ASSERT_EQ(::mkfifo((fifos / "tesmi.txt").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((fifos / "opzioni.txt").c_str(), 0600), 0);
+    const auto begin = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunOggi(fifos.path()).exitCode, 1);
+    EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
+
+    TempDir device;
+    std::filesystem::create_symlink("/dev/zero", device / "tesmi.txt");
+    EXPECT_EQ(RunOggi(device.path()).exitCode, 1);
+
+    // The colours are none of its business: a FIFO there changes nothing.
+    TempDir settings;
+    settings.write("tesmi.txt", CrLfLines({"Uno", "----"}));
+    ASSERT_EQ(::mkfifo((settings / "opzioni.txt").c_str(), 0600), 0);
+    const OggiRun run = RunOggi(settings.path());
+    EXPECT_EQ(run.out, "Uno\n1 / 1\n");
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+// A phrase file holding escape sequences must not reach a terminal as such;
+// into a pipe the text goes as it is.
+TEST(ZelmoraOggi, ShowsControlCharactersOnATerminalAndKeepsThemInAPipe) {
+    TempDir dir;
+    dir.write("tesmi.txt", CrLfLines({"\x1B[2J\x1B]0;preso\x07"
+                                      "ciao",
+                                      "----"}));
+    EXPECT_EQ(RunOggi(dir.path()).out, "\x1B[2J\x1B]0;preso\x07"
+                                       "ciao\n1 / 1\n");
+
+    // script(1) gives the program a terminal of its own.
+    QProcess terminal;
+    terminal.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    terminal.start(QStringLiteral("script"), {QStringLiteral("-qec"), QStringLiteral(ZELMORA_OGGI),
+                                              QStringLiteral("/dev/null")});
+    ASSERT_TRUE(terminal.waitForFinished(60000));
+    const std::string shown = terminal.readAllStandardOutput().toStdString();
+    EXPECT_NE(shown.find("\u241B[2J\u241B]0;preso\u2407"
+                         "ciao"),
+              std::string::npos)
+        << shown;
+    EXPECT_EQ(shown.find('\x1B'), std::string::npos) << shown;
 }
 
 } // namespace

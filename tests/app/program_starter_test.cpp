@@ -1,4 +1,5 @@
 #include "desktop_services.h"
+#include "qt_doubles.h"
 #include "runtime/errors.h"
 #include "temp_dir.h"
 
@@ -11,39 +12,8 @@
 namespace zelmora {
 namespace {
 
+using test::FakeNotepad;
 using test::TempDir;
-
-// A stand-in for the text editor, first on the PATH while the test runs:
-// it writes its working directory, its argument count and its first
-// argument to `report`, whole or not at all.
-class FakeNotepad {
-public:
-    FakeNotepad()
-        : oldPath_(qgetenv("PATH")) {
-        const std::string report = (bin_ / "report.txt").string();
-        std::string script = "#!/bin/sh\n";
-        script += "printf '%s\\n%s\\n%s\\n' \"$(pwd -P)\" \"$#\" \"$1\" > '" + report + ".part'\n";
-        script += "mv '" + report + ".part' '" + report + "'\n";
-        test::WriteFile(bin_ / "notepad", script);
-        std::filesystem::permissions(bin_ / "notepad", std::filesystem::perms::owner_all);
-        qputenv("PATH", QByteArray::fromStdString(bin_.path().string()) + ':' + oldPath_);
-    }
-    ~FakeNotepad() { qputenv("PATH", oldPath_); }
-    FakeNotepad(const FakeNotepad&) = delete;
-    FakeNotepad& operator=(const FakeNotepad&) = delete;
-
-    // Waits for the report of the started program; empty when none came.
-    std::string WaitForReport() const {
-        const auto report = bin_ / "report.txt";
-        if (!QTest::qWaitFor([&] { return std::filesystem::exists(report); }, 20000))
-            return {};
-        return test::ReadFile(report);
-    }
-
-private:
-    TempDir bin_;
-    QByteArray oldPath_;
-};
 
 TEST(DetachedProgramStarter, StartsTheEditorOnTheFileInTheGivenDirectory) {
     FakeNotepad notepad;

@@ -2,10 +2,12 @@
 #include "settings_writer.h"
 #include "temp_dir.h"
 
+#include <csignal>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
 #include <string>
+#include <sys/resource.h>
 
 namespace zelmora {
 namespace {
@@ -26,7 +28,7 @@ void ExpectSaveRefused(const std::filesystem::path& directory) {
         ADD_FAILURE() << "the save did not fail";
     } catch (const RuntimeError& error) {
         EXPECT_EQ(error.number(), kPathFileAccess);
-        EXPECT_EQ(error.file(), "opzioni.txt");
+        EXPECT_EQ(error.file(), (directory / "opzioni.txt").string());
     }
 }
 
@@ -65,6 +67,31 @@ TEST(SaveColorSettings, DirectoryInPlaceOfTheFileRaises75AndStays) {
     ExpectSaveRefused(dir.path());
     EXPECT_TRUE(std::filesystem::is_directory(dir / "opzioni.txt"));
     EXPECT_EQ(dir.read("opzioni.txt/dentro.txt"), "resta");
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"}) << "no temporary left";
+}
+
+// A write that fails part-way (a full disk, here a file size limit of a few
+// bytes) must fail the save before the new file takes the old one's place.
+TEST(SaveColorSettings, FailedWriteRaises75AndKeepsTheOldFileByteForByte) {
+    TempDir dir;
+    const std::string old = "255\r\n16777215\r\n";
+    dir.write("opzioni.txt", old);
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit tiny = previous;
+    tiny.rlim_cur = 4;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
+    try {
+        SaveColorSettings(dir.path(), 16576, -2147483633);
+        ADD_FAILURE() << "the save did not fail";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), kPathFileAccess);
+        EXPECT_EQ(error.file(), (dir / "opzioni.txt").string());
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
+    EXPECT_EQ(dir.read("opzioni.txt"), old);
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"}) << "no temporary left";
 }
 

@@ -63,5 +63,30 @@ TEST(TextEncoding, InvalidUtf8FallsBackToWindows1252) {
     EXPECT_TRUE(IsValidUtf8("\xEF\xBB\xBF"));
 }
 
+TEST(TextEncoding, PhraseForDisplayPutsEachLineOnALineOfItsOwn) {
+    EXPECT_EQ(PhraseForDisplay("Prima\r\n\r\nterza caff\xE8"), "Prima\n\nterza caff\xC3\xA8");
+    EXPECT_EQ(PhraseForDisplay(""), "");
+}
+
+TEST(TextEncoding, ControlCharactersBecomeVisibleForTheTerminal) {
+    const std::vector<Case> cases = {
+        {"colour escape", "\x1B[31mrosso\x1B[0m", "\u241B[31mrosso\u241B[0m"},
+        {"title and bell", "\x1B]0;x\x07", "\u241B]0;x\u2407"},
+        {"carriage return and backspace", "a\rb\x08", "a\u240Db\u2408"},
+        {"C1 control sequence introducer",
+         "\xC2\x9B"
+         "2J",
+         "\uFFFD"
+         "2J"},
+        {"delete", "x\x7F", "x\u2421"},
+        {"tab, line end and letters stay", "a\tb\ncaff\xC3\xA8 \xE2\x82\xAC",
+         "a\tb\ncaff\xC3\xA8 \xE2\x82\xAC"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ShowControlCharacters(c.bytes), c.expected);
+    }
+}
+
 } // namespace
 } // namespace zelmora

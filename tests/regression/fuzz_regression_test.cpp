@@ -85,8 +85,8 @@ void checkPlainFile(const std::uint8_t* data, std::size_t size) {
 }
 
 TEST(FuzzRegression, SavedCrashesKeepTheInvariants) {
-    const int replayed = replayFuzzInputs(kSavedInputs / "crashes");
-    RecordProperty("replayed", replayed);
+    EXPECT_GT(replayFuzzInputs(kSavedInputs / "crashes"), 0)
+        << "no saved input found under " << kSavedInputs / "crashes";
 }
 
 TEST(FuzzRegression, SeedCorporaKeepTheInvariants) {
@@ -94,9 +94,14 @@ TEST(FuzzRegression, SeedCorporaKeepTheInvariants) {
 }
 
 TEST(FuzzRegression, DataFilesKeepTheInvariants) {
-    for (const auto& path : filesIn(kSavedInputs))
-        if (path.extension() == ".txt")
+    int replayed = 0;
+    for (const auto& path : filesIn(kSavedInputs)) {
+        if (path.extension() == ".txt") {
             replay(path, checkPlainFile);
+            ++replayed;
+        }
+    }
+    EXPECT_GT(replayed, 0) << "no phrase file found under " << kSavedInputs;
 }
 
 // A crash saved under a directory no fuzzer owns would never be replayed.

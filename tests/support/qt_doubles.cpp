@@ -1,6 +1,7 @@
 #include "qt_doubles.h"
 
 #include <QApplication>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -23,7 +24,7 @@ void RecordingStarter::start(const QString& commandLine, const std::filesystem::
     if (onStart)
         onStart();
     if (fail)
-        throw RuntimeError(kFileNotFound, "notepad", "nessun editor di prova");
+        throw RuntimeError(kFileNotFound, "notepad", Cause::Missing);
 }
 
 std::optional<QColor> ScriptedPicker::pick(QWidget*, const QColor& initial) {
@@ -33,6 +34,30 @@ std::optional<QColor> ScriptedPicker::pick(QWidget*, const QColor& initial) {
     auto answer = answers.front();
     answers.pop_front();
     return answer;
+}
+
+FakeNotepad::FakeNotepad()
+    : oldPath_(qgetenv("PATH")) {
+    const std::string report = (bin_ / "report.txt").string();
+    std::string script = "#!/bin/sh\n";
+    script += "printf '%s\\n%s\\n%s\\n' \"$(pwd -P)\" \"$#\" \"$1\" > '" + report + ".part'\n";
+    script += "mv '" + report + ".part' '" + report + "'\n";
+    WriteFile(bin_ / "notepad", script);
+    std::filesystem::permissions(bin_ / "notepad", std::filesystem::perms::owner_all);
+    qputenv("PATH", QByteArray::fromStdString(bin_.path().string()) + ':' + oldPath_);
+}
+
+FakeNotepad::~FakeNotepad() {
+    qputenv("PATH", oldPath_);
+}
+
+std::string FakeNotepad::WaitForReport() const {
+    const auto report = bin_ / "report.txt";
+    if (!QTest::qWaitFor([&] { return std::filesystem::exists(report); }, 20000))
+        return {};
+    std::string text = ReadFile(report);
+    std::filesystem::remove(report);
+    return text;
 }
 
 void WhenModalOpens(std::function<void(QWidget*)> action) {

@@ -2,15 +2,18 @@
 
 #include "color_picker.h"
 #include "desktop_services.h"
+#include "temp_dir.h"
 #include "test_doubles.h"
 #include "window_services.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QString>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 namespace zelmora::test {
@@ -56,6 +59,25 @@ public:
 
     std::deque<std::optional<QColor>> answers;
     std::vector<QColor> openedWith;
+};
+
+// A stand-in for the text editor, first on the PATH while it lives: a
+// "notepad" that writes its working directory, its argument count and its
+// first argument to a report file, whole or not at all.
+class FakeNotepad {
+public:
+    FakeNotepad();
+    ~FakeNotepad();
+    FakeNotepad(const FakeNotepad&) = delete;
+    FakeNotepad& operator=(const FakeNotepad&) = delete;
+
+    // Waits for the report of the next start and takes it away; empty when
+    // none came.
+    std::string WaitForReport() const;
+
+private:
+    TempDir bin_;
+    QByteArray oldPath_;
 };
 
 // All the doubles together, ready to hand to a window.

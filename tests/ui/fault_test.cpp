@@ -7,12 +7,20 @@
 #include "qt_doubles.h"
 #include "startup.h"
 #include "temp_dir.h"
+#include "text_encoding.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace zelmora {
 namespace {
@@ -20,7 +28,9 @@ namespace {
 using test::Doubles;
 using test::FixedClock;
 using test::Phrases;
+using test::ReadFile;
 using test::TempDir;
+using test::WriteFile;
 
 // The program as a user has it: started by the start-up on the files of a
 // directory, with its main window open.
@@ -41,6 +51,13 @@ protected:
     }
     const std::vector<test::RecordingMessages::Message>& messages() {
         return doubles_.messages.messages;
+    }
+
+    // Starts as the program does and checks that the start-up did not wait.
+    void startWithin(std::chrono::seconds limit) {
+        const auto begin = std::chrono::steady_clock::now();
+        start();
+        EXPECT_LT(std::chrono::steady_clock::now() - begin, limit);
     }
 
     TempDir dir_;
@@ -256,6 +273,266 @@ TEST_F(RunningProgram, UnreadableSettingsKeepTheDefaultColours) {
     start();
     EXPECT_EQ(state_.ForeColorSetting, kFore);
     EXPECT_EQ(state_.BackColorSetting, kBack);
+}
+
+TEST_F(RunningProgram, SettingsWithAByteOrderMarkKeepTheirFirstColour) {
+    dir_.write("tesmi.txt", Phrases(2));
+    dir_.write("opzioni.txt", "\xEF\xBB\xBF"
+                              "255\r\n16777215\r\n");
+    start();
+    EXPECT_EQ(state_.ForeColorSetting, 255);
+    EXPECT_EQ(state_.BackColorSetting, 16777215);
+}
+
+// --- Files that are not ordinary files ------------------------------------
+// A FIFO may never answer and a device may never end: both programs refuse
+// them at once, as files that cannot be read.
+
+enum class Special { Fifo, DevZeroLink, Socket };
+
+struct SpecialCase {
+    const char* name;
+    Special kind;
+};
+
+void PrintTo(const SpecialCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+void MakeSpecial(const std::filesystem::path& path, Special kind) {
+    switch (kind) {
+    case Special::Fifo:
+        ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        break;
+    case Special::DevZeroLink:
+        std::filesystem::create_symlink("/dev/zero", path);
+        break;
+    case Special::Socket: {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(fd, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(path.native().size(), sizeof address.sun_path);
+        std::copy(path.native().begin(), path.native().end(), address.sun_path);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        ::close(fd);
+        break;
+    }
+    }
+}
+
+class NotAnOrdinaryFile : public RunningProgram,
+                          public ::testing::WithParamInterface<SpecialCase> {};
+
+TEST_P(NotAnOrdinaryFile, PhraseFileIsRefusedAtOnceAndTheCommandsSayWhy) {
+    MakeSpecial(dir_ / "tesmi.txt", GetParam().kind);
+    startWithin(std::chrono::seconds(5));
+    // Found, but refused: no phrase and no count, as for any refused file.
+    EXPECT_EQ(state_.PhraseText, "");
+    EXPECT_FALSE(state_.PhraseCount.has_value());
+    EXPECT_TRUE(messages().empty());
+
+    for (const char* command : {"aggiorna", "ancora"}) {
+        SCOPED_TRACE(command);
+        doubles_.messages.messages.clear();
+        click(command);
+        ASSERT_EQ(messages().size(), 1u);
+        const QString text = messages().front().text;
+        EXPECT_TRUE(text.contains(QString::fromStdString((dir_ / "tesmi.txt").string())))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("non è un file ordinario"))) << text.toStdString();
+        EXPECT_EQ(shown("Label2"), QStringLiteral("0 / "));
+    }
+}
+
+TEST_P(NotAnOrdinaryFile, SettingsFileIsPassedOverWithTheDefaultColours) {
+    dir_.write("tesmi.txt", Phrases(2));
+    MakeSpecial(dir_ / "opzioni.txt", GetParam().kind);
+    startWithin(std::chrono::seconds(5));
+    EXPECT_EQ(shown("Label1"), QStringLiteral("frase 2"));
+    EXPECT_EQ(state_.ForeColorSetting, kFore);
+    EXPECT_EQ(state_.BackColorSetting, kBack);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllKinds, NotAnOrdinaryFile,
+                         ::testing::Values(SpecialCase{"Fifo", Special::Fifo},
+                                           SpecialCase{"DevZeroLink", Special::DevZeroLink},
+                                           SpecialCase{"Socket", Special::Socket}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(RunningProgram, SymbolicLinkToAnOrdinaryFileIsRead) {
+    dir_.write("frasi-vere.txt", Phrases(3));
+    std::filesystem::create_symlink(dir_ / "frasi-vere.txt", dir_ / "tesmi.txt");
+    start();
+    EXPECT_EQ(shown("Label1"), QStringLiteral("frase 2"));
+    EXPECT_EQ(shown("Label2"), QStringLiteral("2 / 3"));
+}
+
+// --- A failed "Casuale" ---------------------------------------------------
+
+TEST_F(RunningProgram, FailedDrawLeavesThePhraseItsIndexAndThePositionAsTheyWere) {
+    dir_.write("tesmi.txt", Phrases(2));
+    clock_.setDay(2); // phrase 1 of 2
+    start();
+    ASSERT_EQ(shown("Label1"), QStringLiteral("frase 1"));
+    std::filesystem::rename(dir_ / "tesmi.txt", dir_ / "altrove.txt");
+    click("ancora");
+    EXPECT_EQ(messages().size(), 1u);
+    EXPECT_EQ(state_.CurrentIndex, 1);
+    EXPECT_EQ(shown("Label1"), QStringLiteral("frase 1"));
+    EXPECT_EQ(shown("Label2"), QStringLiteral("1 / 2"));
+
+    // Back in place: the next draw still never shows the same phrase again.
+    std::filesystem::rename(dir_ / "altrove.txt", dir_ / "tesmi.txt");
+    click("ancora");
+    EXPECT_EQ(shown("Label1"), QStringLiteral("frase 2"));
+    click("aggiorna");
+    EXPECT_EQ(shown("Label2"), QStringLiteral("2 / 2"));
+}
+
+// --- A phrase line longer than the program keeps --------------------------
+
+TEST_F(RunningProgram, LongLineOfEuroSignsIsCutOnACharacterAndShownAsUtf8) {
+    std::string euros;
+    for (int i = 0; i < 30000; ++i)
+        euros += "\xE2\x82\xAC";
+    dir_.write("tesmi.txt", euros + "\r\n----\r\n");
+    start();
+    EXPECT_TRUE(IsValidUtf8(state_.PhraseText));
+    EXPECT_GE(state_.PhraseText.size(), kMaxPhraseBytes - 3);
+    EXPECT_TRUE(shown("Label1").startsWith(QString::fromUtf8("\u20AC\u20AC\u20AC")));
+    EXPECT_FALSE(shown("Label1").contains(QChar(0xFFFD)));
+}
+
+// --- A full disk ----------------------------------------------------------
+
+// A 64 KiB tmpfs mounted on a fresh folder for one test, filled up to the
+// last byte after the given files are written. Only root can mount one.
+class FullDisk {
+public:
+    explicit FullDisk(const std::filesystem::path& where)
+        : where_(where) {
+        std::filesystem::create_directory(where_);
+        mounted_ = ::mount("zelmora-test", where_.c_str(), "tmpfs", 0, "size=64k") == 0;
+    }
+    ~FullDisk() {
+        if (mounted_)
+            ::umount2(where_.c_str(), MNT_DETACH);
+    }
+    FullDisk(const FullDisk&) = delete;
+    FullDisk& operator=(const FullDisk&) = delete;
+
+    bool mounted() const { return mounted_; }
+
+    void fill() const {
+        std::ofstream out(where_ / "riempitivo", std::ios::binary);
+        const std::string block(4096, 'x');
+        while (out.write(block.data(), static_cast<std::streamsize>(block.size())))
+            out.flush();
+        // Whatever the block writes left, byte by byte.
+        out.clear();
+        for (int i = 0; i < 4096 && out.put('x') && out.flush(); ++i) {
+        }
+    }
+
+private:
+    std::filesystem::path where_;
+    bool mounted_ = false;
+};
+
+TEST_F(RunningProgram, FullDiskKeepsTheSettingsFileAndTheDialogSaysWhy) {
+    const std::filesystem::path disk = dir_ / "disco";
+    FullDisk full(disk);
+    if (!full.mounted())
+        GTEST_SKIP() << "cannot mount a small tmpfs here (needs root); the write failure is "
+                        "tested through a size limit in SaveColorSettings' own tests";
+    const std::string old = "255\r\n16777215\r\n";
+    WriteFile(disk / "tesmi.txt", Phrases(2));
+    WriteFile(disk / "opzioni.txt", old);
+    full.fill();
+
+    Main(state_, {disk, {}, clock_, doubles_.random},
+         [this, &disk] { window_ = std::make_unique<Form1>(state_, disk, doubles_.services()); });
+    ASSERT_NE(window_, nullptr);
+    doubles_.picker.answers = {QColor(0, 0, 255)};
+    bool stayedOpen = false;
+    test::WhenModalOpens([&](QWidget* modal) {
+        auto& dialog = *qobject_cast<QDialog*>(modal);
+        dialog.findChild<QPushButton*>(QStringLiteral("pp"))->click();
+        dialog.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+        stayedOpen = dialog.isVisible();
+        dialog.reject();
+    });
+    click("opzioni");
+
+    EXPECT_TRUE(stayedOpen);
+    ASSERT_EQ(messages().size(), 1u);
+    const QString text = messages().front().text;
+    EXPECT_TRUE(text.contains(QString::fromStdString((disk / "opzioni.txt").string())))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("spazio esaurito"))) << text.toStdString();
+    EXPECT_EQ(ReadFile(disk / "opzioni.txt"), old);
+    EXPECT_EQ(state_.ForeColorSetting, 255);
+    EXPECT_EQ(state_.BackColorSetting, 16777215);
+}
+
+// --- A folder whose name is not UTF-8 --------------------------------------
+
+// Works in a folder named "caff\xE8" (Latin-1, as an older system made it),
+// as the program does: with that folder as the working directory.
+class NonUtf8Folder : public RunningProgram {
+protected:
+    void SetUp() override {
+        folder_ = dir_ / "caff\xE8";
+        std::filesystem::create_directory(folder_);
+        previous_ = std::filesystem::current_path();
+        std::filesystem::current_path(folder_);
+    }
+    void TearDown() override { std::filesystem::current_path(previous_); }
+
+    std::filesystem::path folder_;
+    std::filesystem::path previous_;
+};
+
+TEST_F(NonUtf8Folder, EveryCommandThatTouchesAPathWorks) {
+    test::FakeNotepad notepad;
+    DetachedProgramStarter starter;
+    WriteFile(folder_ / "tesmi.txt", Phrases(3));
+    Main(state_, {folder_, {}, clock_, doubles_.random}, [&] {
+        window_ = std::make_unique<Form1>(
+            state_, folder_,
+            WindowServices{doubles_.messages, starter, doubles_.random, doubles_.picker});
+    });
+    ASSERT_NE(window_, nullptr);
+    EXPECT_EQ(shown("Label1"), QStringLiteral("frase 2"));
+
+    // "Apri file": the editor runs in the folder, on the phrase file.
+    click("aprifile");
+    EXPECT_EQ(notepad.WaitForReport(), folder_.string() + "\n1\ntesmi.txt\n");
+
+    // The colours dialog saves into the folder.
+    test::WhenModalOpens([](QWidget* modal) {
+        modal->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+        if (modal->isVisible())
+            qobject_cast<QDialog*>(modal)->reject();
+    });
+    click("opzioni");
+    ASSERT_EQ(messages().size(), 1u) << messages().back().text.toStdString();
+    EXPECT_EQ(ReadFile(folder_ / "opzioni.txt"), "16576\r\n-2147483633\r\n");
+
+    // "Altre INFO" opens the guide with the editor in the folder.
+    test::WhenModalOpens([](QWidget* modal) {
+        modal->findChild<QPushButton*>(QStringLiteral("altreinfo"))->click();
+    });
+    QTest::mouseClick(window_->findChild<QWidget*>(QStringLiteral("Image1")), Qt::LeftButton);
+    EXPECT_EQ(notepad.WaitForReport(), folder_.string() + "\n1\ntesmiLeggimi.txt\n");
+
+    // A message about a file there names its folder readably.
+    std::filesystem::remove(folder_ / "tesmi.txt");
+    click("aggiorna");
+    ASSERT_EQ(messages().size(), 2u) << "the information box of \"Apri file\", then this";
+    EXPECT_TRUE(messages().back().text.contains(QString::fromUtf8("caff\u00E8")))
+        << messages().back().text.toStdString();
 }
 
 } // namespace

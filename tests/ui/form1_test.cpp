@@ -221,14 +221,14 @@ TEST_F(Form1Test, RecountOfAMissingFileTellsTheUserAndChangesNothing) {
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 6"));
 }
 
-TEST_F(Form1Test, RecountOfAnEmptiedFileReportsItAndLeavesTheLabel) {
+TEST_F(Form1Test, RecountOfAnEmptiedFileReportsItAndKeepsTheCount) {
     dir_.write("tesmi.txt", "");
     state_.CurrentIndex = 2;
     state_.PhraseCount = 3;
     open();
     click("aggiorna");
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
-    EXPECT_EQ(state_.PhraseCount, 0);
+    EXPECT_EQ(state_.PhraseCount, 3);
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 3"));
 }
 
@@ -298,11 +298,11 @@ TEST_F(Form1Test, RandomDrawFromAnIndexOutsideTheCountIsTakenAtOnce) {
     EXPECT_EQ(doubles_.random.drawsTaken(), 1u);
 }
 
-TEST_F(Form1Test, RandomDrawWithoutAFileReportsItAfterTakingIndexOne) {
+TEST_F(Form1Test, RandomDrawWithoutAFileReportsItAndKeepsTheIndex) {
     state_.PhraseText = Module1::kNoPhraseText;
     open();
     click("ancora");
-    EXPECT_EQ(state_.CurrentIndex, 1);
+    EXPECT_EQ(state_.CurrentIndex, 0);
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
     EXPECT_TRUE(doubles_.messages.messages.front().text.contains(QStringLiteral("tesmi.txt")));
     EXPECT_EQ(positionShown(), QStringLiteral("0 / "));
@@ -318,7 +318,7 @@ TEST_F(Form1Test, RandomDrawBeyondAShrunkFileReportsItAndKeepsTheLabels) {
     open();
     click("ancora");
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
-    EXPECT_EQ(state_.CurrentIndex, 8);
+    EXPECT_EQ(state_.CurrentIndex, 1);
     EXPECT_EQ(phraseShown(), QStringLiteral("frase 1"));
     EXPECT_EQ(positionShown(), QStringLiteral("1 / 8"));
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+// The main window's commands on the phrase file, without the window: each
+// reads the program state, does its work and changes the state only when the
+// whole command succeeded, so a failure half-way leaves the phrase, its index
+// and the count exactly as they were on screen.
+
+#include "module1.h"
+#include "runtime/services.h"
+
+#include <cstdint>
+#include <filesystem>
+
+namespace zelmora {
+
+// "Aggiorna": counts the phrases of the phrase file in `directory` again and
+// stores the count. The phrase on show and its index stay, even when the
+// index is now above the count.
+void Recount(Module1& state, const std::filesystem::path& directory);
+
+// The phrase number the "Casuale" draw gives for the current state: one of
+// 1 to the count, each phrase other than the one on show equally likely, and
+// never the one on show. Nothing when there is no other phrase to draw (one
+// phrase, or none, with phrase 1 on show).
+std::optional<std::int64_t> DrawOther(const Module1& state, RandomSource& random);
+
+// "Casuale": draws another phrase and loads it. Returns false, changing
+// nothing, when there is no other phrase to draw.
+bool DrawAtRandom(Module1& state, const std::filesystem::path& directory, RandomSource& random);
+
+} // namespace zelmora
