@@ -1,4 +1,4 @@
-#include "color_settings.h"
+#include "app/color_settings.h"
 
 #include "runtime/errors.h"
 #include "runtime/leading_number.h"

@@ -1,6 +1,6 @@
-#include "error_messages.h"
+#include "app/error_messages.h"
 
-#include "text_encoding.h"
+#include "app/text_encoding.h"
 
 namespace zelmora {
 

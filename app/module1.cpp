@@ -1,4 +1,4 @@
-#include "module1.h"
+#include "app/module1.h"
 
 namespace zelmora {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "phrase_archive.h"
+#include "archive/phrase_archive.h"
 
 #include <cstdint>
 #include <string>

@@ -1,6 +1,6 @@
-#include "phrase_commands.h"
+#include "app/phrase_commands.h"
 
-#include "phrase_archive.h"
+#include "archive/phrase_archive.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 // whole command succeeded, so a failure half-way leaves the phrase, its index
 // and the count exactly as they were on screen.
 
-#include "module1.h"
+#include "app/module1.h"
 #include "runtime/services.h"
 
 #include <cstdint>

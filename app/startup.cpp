@@ -1,6 +1,6 @@
-#include "startup.h"
+#include "app/startup.h"
 
-#include "color_settings.h"
+#include "app/color_settings.h"
 #include "runtime/errors.h"
 #include "runtime/leading_number.h"
 
@@ -22,8 +22,8 @@ std::string JoinArguments(int argc, const char* const* argv) {
 
 namespace {
 
-// The work value of the start-up: the command-line number, later today's
-// phrase number. Empty counts as 0.
+// The phrase number the start-up works with: the command-line number, then
+// today's phrase number once the day rule gave one. Empty counts as 0.
 using WorkValue = std::optional<double>;
 
 std::int64_t toIndex(const WorkValue& work) {
@@ -66,7 +66,7 @@ bool Main(Module1& state, const StartupEnvironment& environment,
     }
 
     bool fileFound = true;
-    // Every step from here on runs under this trap: a failure skips the rest
+    // Every step from here on runs guarded: a failure skips the rest
     // of the step, records "file not found", and the next step runs.
     const auto step = [&fileFound](auto&& action) {
         try {

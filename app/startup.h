@@ -1,6 +1,6 @@
 #pragma once
 
-#include "module1.h"
+#include "app/module1.h"
 #include "runtime/services.h"
 
 #include <filesystem>

@@ -1,6 +1,6 @@
-#include "phrase_archive.h"
+#include "archive/phrase_archive.h"
 
-#include "phrase_scanner.h"
+#include "archive/phrase_scanner.h"
 #include "runtime/errors.h"
 
 #include <algorithm>

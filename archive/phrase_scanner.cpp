@@ -1,4 +1,4 @@
-#include "phrase_scanner.h"
+#include "archive/phrase_scanner.h"
 
 #include <algorithm>
 #include <bit>

@@ -7,7 +7,7 @@
 //
 // Both print their peak resident memory (KiB) on standard error.
 
-#include "phrase_archive.h"
+#include "archive/phrase_archive.h"
 #include "runtime/errors.h"
 
 #include <cstdio>

@@ -1,11 +1,11 @@
 #include "fuzz_bodies.h"
 
-#include "color_settings.h"
-#include "phrase_archive.h"
-#include "phrase_scanner.h"
+#include "app/color_settings.h"
+#include "app/text_encoding.h"
+#include "archive/phrase_archive.h"
+#include "archive/phrase_scanner.h"
 #include "runtime/byte_source.h"
 #include "runtime/errors.h"
-#include "text_encoding.h"
 
 #include <algorithm>
 #include <cstdio>

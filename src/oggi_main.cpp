@@ -3,9 +3,9 @@
 // messages. Exit status 0 when the phrase file was read, 1 when it is missing
 // or cannot be read.
 
+#include "app/startup.h"
+#include "app/text_encoding.h"
 #include "runtime/platform.h"
-#include "startup.h"
-#include "text_encoding.h"
 
 #include <cstdio>
 #include <filesystem>

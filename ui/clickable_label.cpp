@@ -1,4 +1,4 @@
-#include "clickable_label.h"
+#include "ui/clickable_label.h"
 
 #include <QMouseEvent>
 

@@ -1,4 +1,4 @@
-#include "color_picker.h"
+#include "ui/color_picker.h"
 
 #include <QColorDialog>
 

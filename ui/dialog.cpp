@@ -1,30 +1,29 @@
-#include "dialog.h"
+#include "ui/dialog.h"
 
-#include "colors.h"
-#include "design.h"
-#include "error_messages.h"
-#include "form1.h"
-#include "settings_writer.h"
+#include "app/error_messages.h"
+#include "ui/colors.h"
+#include "ui/layout.h"
+#include "ui/qt_strings.h"
+#include "ui/settings_writer.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 namespace zelmora {
 
-Dialog::Dialog(Module1& state, std::filesystem::path directory, Form1& mainWindow,
-               MessageBoxService& messages, ColorPicker& picker)
-    : QDialog(&mainWindow)
+Dialog::Dialog(Module1& state, std::filesystem::path directory, MessageBoxService& messages,
+               ColorPicker& picker, QWidget* parent)
+    : QDialog(parent)
     , state_(state)
     , directory_(std::move(directory))
-    , mainWindow_(mainWindow)
     , messages_(messages)
     , picker_(picker) {
     setObjectName(QStringLiteral("Dialog"));
     // A dialog owned by the main window: no taskbar button of its own.
     MakeFixedWindow(*this, 3840, 2985);
     setSizeGripEnabled(false);
-    // The main window's design place, wherever the main window is now: the
-    // client area's top-left corner at 2760, 3750. Placing it here also keeps
+    // Where the main window first stands, wherever it is now: the client
+    // area's top-left corner at 2760, 3750 twips. Placing it here also keeps
     // the dialog from centring itself over its parent.
     setGeometry(QRect(QPoint(Twips(2760), Twips(3750)), size()));
     setWindowTitle(QStringLiteral("SCEGLI I COLORI"));
@@ -39,7 +38,7 @@ Dialog::Dialog(Module1& state, std::filesystem::path directory, Form1& mainWindo
     sample_ = new QLabel(QStringLiteral("testo di esempio"), this);
     sample_->setObjectName(QStringLiteral("Label1"));
     sample_->setGeometry(TwipsRect(240, 240, 3255, 375));
-    sample_->setFont(DesignFont(12, true));
+    sample_->setFont(SansFont(12, true));
     sample_->setAlignment(Qt::AlignCenter);
     sample_->setTextFormat(Qt::PlainText);
     // The fixed single border: a thin sunken edge round an opaque face.
@@ -111,7 +110,6 @@ void Dialog::confirm() {
         }
         state_.ForeColorSetting = sampleFore_;
         state_.BackColorSetting = sampleBack_;
-        mainWindow_.applyColors();
         accept();
     });
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "color_picker.h"
-#include "desktop_services.h"
-#include "module1.h"
+#include "app/module1.h"
+#include "ui/color_picker.h"
+#include "ui/message_box.h"
 
 #include <QDialog>
 #include <cstdint>
@@ -13,20 +13,18 @@ class QLabel;
 
 namespace zelmora {
 
-class Form1;
-
 // The colours dialog "SCEGLI I COLORI". Every opening starts from the
 // default colours on its sample text; the user picks the text colour and the
 // background, and "OK" stores them in the program state, saves them to
-// "opzioni.txt" and applies them to the main window. "Annulla", Esc and the
-// close box change nothing. When the file cannot be written the user is told
-// why, nothing changes and the dialog stays open.
+// "opzioni.txt" and closes the dialog accepted, for the window that opened it
+// to show them. "Annulla", Esc and the close box change nothing. When the file cannot be written
+// the user is told why, nothing changes and the dialog stays open.
 class Dialog : public QDialog {
     Q_OBJECT
 
 public:
-    Dialog(Module1& state, std::filesystem::path directory, Form1& mainWindow,
-           MessageBoxService& messages, ColorPicker& picker);
+    Dialog(Module1& state, std::filesystem::path directory, MessageBoxService& messages,
+           ColorPicker& picker, QWidget* parent = nullptr);
 
 private:
     void pickForeground(); // "scegli PRIMO PIANO"
@@ -39,7 +37,6 @@ private:
 
     Module1& state_;
     std::filesystem::path directory_;
-    Form1& mainWindow_;
     MessageBoxService& messages_;
     ColorPicker& picker_;
 

@@ -1,11 +1,14 @@
-#include "form1.h"
+#include "ui/form1.h"
 
-#include "clickable_label.h"
-#include "colors.h"
-#include "design.h"
-#include "dialog.h"
-#include "phrase_commands.h"
-#include "text_encoding.h"
+#include "app/phrase_commands.h"
+#include "app/text_encoding.h"
+#include "app/texts.h"
+#include "app/version.h"
+#include "ui/clickable_label.h"
+#include "ui/colors.h"
+#include "ui/dialog.h"
+#include "ui/layout.h"
+#include "ui/qt_strings.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -41,7 +44,8 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     , info_(directory_, services.starter, services.messages) {
     setObjectName(QStringLiteral("Form1"));
     MakeFixedWindow(*this, 7335, 4095);
-    // The design place: the client area's top-left corner at 2760, 3750.
+    // A fixed place on the screen: the client area's top-left corner at
+    // 2760, 3750 twips (184, 250 pixels).
     setGeometry(QRect(QPoint(Twips(2760), Twips(3750)), size()));
     setWindowTitle(QStringLiteral("ZELMORA"));
     setWindowIcon(QIcon(QStringLiteral(":/butterfly.png")));
@@ -50,7 +54,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     label1_ = new QLabel(this);
     label1_->setObjectName(QStringLiteral("Label1"));
     label1_->setGeometry(TwipsRect(240, 480, 6855, 2775));
-    label1_->setFont(DesignFont(12, true));
+    label1_->setFont(SansFont(12, true));
     label1_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label1_->setWordWrap(true);
     label1_->setTextFormat(Qt::PlainText);
@@ -107,8 +111,8 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     connect(opzioni, &QPushButton::clicked, this, &Form1::openColorsDialog);
     connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
 
-    // The creation step.
-    setWindowTitle(QStringLiteral("Zelmora (ver. 2.0)"));
+    // What the window shows from the program state.
+    setWindowTitle(QString::fromLatin1(kTitleWithVersion));
     label1_->setText(displayText(state_.PhraseText));
     showPosition();
     applyColors();
@@ -141,8 +145,8 @@ void Form1::showPosition() {
 
 void Form1::openPhraseFile() {
     RunCommand(services_.messages, this, [this] {
-        state_.LineText = "(max 365 tesmi)\n\nDopo ogni frase scrivi:\n----";
-        services_.messages.information(this, QStringLiteral("apri il file delle tesmi"),
+        state_.LineText = kInstructions;
+        services_.messages.information(this, QString::fromUtf8(kInstructionsTitle),
                                        ToQString(state_.LineText));
         state_.LineText = "notepad " + state_.PhraseFile;
         services_.starter.start(ToQString(state_.LineText), directory_);
@@ -176,8 +180,9 @@ void Form1::drawAtRandom() {
 
 void Form1::openColorsDialog() {
     RunCommand(services_.messages, this, [this] {
-        Dialog dialog(state_, directory_, *this, services_.messages, services_.picker);
-        dialog.exec();
+        Dialog dialog(state_, directory_, services_.messages, services_.picker, this);
+        if (dialog.exec() == QDialog::Accepted)
+            applyColors();
     });
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "infomio.h"
-#include "module1.h"
-#include "window_services.h"
+#include "app/module1.h"
+#include "ui/infomio.h"
+#include "ui/window_services.h"
 
 #include <QWidget>
 #include <filesystem>
@@ -19,7 +19,7 @@ class Form1 : public QWidget {
     Q_OBJECT
 
 public:
-    // Builds the window and runs its creation step: caption, phrase,
+    // Builds the window and shows the program state in it: caption, phrase,
     // position text and colours, taken from `state`.
     Form1(Module1& state, std::filesystem::path directory, WindowServices services,
           QWidget* parent = nullptr);

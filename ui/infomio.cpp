@@ -1,8 +1,10 @@
-#include "infomio.h"
+#include "ui/infomio.h"
 
-#include "colors.h"
-#include "design.h"
-#include "module1.h"
+#include "app/module1.h"
+#include "app/version.h"
+#include "ui/colors.h"
+#include "ui/layout.h"
+#include "ui/qt_strings.h"
 
 #include <QDialog>
 #include <QGuiApplication>
@@ -17,7 +19,7 @@ namespace zelmora {
 
 namespace {
 
-// The window itself, built from its design values at each opening.
+// The window itself, built afresh at each opening.
 class InfoWindow final : public QDialog {
 public:
     // What exec() returns when the window closes through "Altre INFO".
@@ -51,7 +53,7 @@ InfoWindow::InfoWindow(QWidget* parent)
     addPicture("Picture1", QStringLiteral(":/speech_info.png"), TwipsRect(120, 240, 735, 735));
     title_ =
         addLabel("Label1", QStringLiteral("Tesmi"), TwipsRect(1200, 120, 3015, 375), 0x000000C0);
-    title_->setFont(DesignFont(8.25, true));
+    title_->setFont(SansFont(8.25, true));
     addLabel("Label2", QStringLiteral("Gli autori di Zelmora, 2004-2026"),
              TwipsRect(1200, 480, 3015, 375), 0x00000080);
     addLabel("Label4", QStringLiteral("www.zelmora.example (sito)"),
@@ -140,7 +142,7 @@ void Infomio::showModal(QWidget* parent) {
         auto* window = new InfoWindow(parent);
         // The window's first use in the run shows the program's title.
         if (!initialised_) {
-            window->setTitle(QStringLiteral("Zelmora (ver. 2.0)"));
+            window->setTitle(QString::fromLatin1(kTitleWithVersion));
             initialised_ = true;
         }
         QPointer<InfoWindow> alive(window);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "desktop_services.h"
+#include "ui/message_box.h"
+#include "ui/program_starter.h"
 
 #include <filesystem>
 
@@ -11,7 +12,7 @@ namespace zelmora {
 // The information window. This object lives for the whole run; its window is
 // built anew at each opening and destroyed when it closes. Only the first
 // opening of a run shows the program's title and version; later ones show
-// the window's design title "Tesmi".
+// the title label's own text, "Tesmi".
 class Infomio {
 public:
     Infomio(std::filesystem::path directory, ProgramStarter& starter, MessageBoxService& messages);

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "color_picker.h"
-#include "desktop_services.h"
 #include "runtime/services.h"
+#include "ui/color_picker.h"
+#include "ui/message_box.h"
+#include "ui/program_starter.h"
 
 namespace zelmora {
 

@@ -1,5 +1,5 @@
-#include "color_settings.h"
-#include "module1.h"
+#include "app/color_settings.h"
+#include "app/module1.h"
 #include "runtime/errors.h"
 
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "error_messages.h"
+#include "app/error_messages.h"
 
 #include <gtest/gtest.h>
 #include <string>

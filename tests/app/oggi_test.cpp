@@ -1,15 +1,14 @@
-#include "phrase_archive.h"
+#include "archive/phrase_archive.h"
+#include "run_program.h"
 #include "runtime/services.h"
 #include "temp_dir.h"
 
-#include <QProcess>
-#include <QString>
-#include <QStringList>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <vector>
 
 namespace zelmora {
 namespace {
@@ -17,33 +16,16 @@ namespace {
 using test::CrLfLines;
 using test::TempDir;
 
-struct OggiRun {
-    std::string out;
-    int exitCode = -1;
-};
-
 // Runs zelmora-oggi in `directory` as a user would from a terminal there.
-OggiRun RunOggi(const std::filesystem::path& directory, const QStringList& arguments = {}) {
-    QProcess process;
-    process.setWorkingDirectory(QString::fromStdString(directory.string()));
-    process.start(QStringLiteral(ZELMORA_OGGI), arguments);
-    OggiRun run;
-    if (!process.waitForFinished(60000)) {
-        ADD_FAILURE() << "zelmora-oggi did not finish";
-        process.kill();
-        process.waitForFinished();
-        return run;
-    }
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    run.out = process.readAllStandardOutput().toStdString();
-    run.exitCode = process.exitCode();
-    return run;
+test::ProgramRun RunOggi(const std::filesystem::path& directory,
+                         const std::vector<std::string>& arguments = {}) {
+    return test::RunProgram(ZELMORA_OGGI, arguments, directory);
 }
 
 TEST(ZelmoraOggi, PrintsTheOnlyPhraseLineByLineAndItsPosition) {
     TempDir dir;
     dir.write("tesmi.txt", CrLfLines({"", "Chi va piano", "", "va sano e va lontano.", "----"}));
-    const OggiRun run = RunOggi(dir.path());
+    const test::ProgramRun run = RunOggi(dir.path());
     EXPECT_EQ(run.out, "Chi va piano\n\nva sano e va lontano.\n1 / 1\n");
     EXPECT_EQ(run.exitCode, 0);
 }
@@ -59,7 +41,7 @@ TEST(ZelmoraOggi, PrintsTodaysPhraseForTheDaysGiven) {
         SCOPED_TRACE(holdDays);
         // The run may fall on either side of midnight.
         const int before = DayPhraseIndex(120, holdDays, clock.dayOfYear());
-        const OggiRun run = RunOggi(dir.path(), {QString::number(holdDays)});
+        const test::ProgramRun run = RunOggi(dir.path(), {std::to_string(holdDays)});
         const int after = DayPhraseIndex(120, holdDays, clock.dayOfYear());
         const auto expected = [](int index) {
             return "Frase " + std::to_string(index) + "\nfine\n" + std::to_string(index) +
@@ -73,28 +55,28 @@ TEST(ZelmoraOggi, PrintsTodaysPhraseForTheDaysGiven) {
 TEST(ZelmoraOggi, PrintsWindows1252AsUtf8) {
     TempDir dir;
     dir.write("tesmi.txt", "Un caff\xE8 costa 1 \x80\r\n----\r\n");
-    const OggiRun run = RunOggi(dir.path());
+    const test::ProgramRun run = RunOggi(dir.path());
     EXPECT_EQ(run.out, "Un caff\xC3\xA8 costa 1 \xE2\x82\xAC\n1 / 1\n");
     EXPECT_EQ(run.exitCode, 0);
 }
 
 TEST(ZelmoraOggi, ReportsAMissingOrUnreadablePhraseFile) {
     TempDir missing;
-    const OggiRun none = RunOggi(missing.path());
+    const test::ProgramRun none = RunOggi(missing.path());
     EXPECT_EQ(none.out, "--- NESSUNA FRASE IN ARCHIVIO ---\n0 / \n");
     EXPECT_EQ(none.exitCode, 1);
 
     // A directory in its place is found but cannot be read: not a success.
     TempDir refused;
     std::filesystem::create_directory(refused / "tesmi.txt");
-    const OggiRun unreadable = RunOggi(refused.path());
+    const test::ProgramRun unreadable = RunOggi(refused.path());
     EXPECT_EQ(unreadable.out, "\n0 / \n");
     EXPECT_EQ(unreadable.exitCode, 1);
 
     // An empty file is read fine and simply holds no phrase.
     TempDir empty;
     empty.write("tesmi.txt", "");
-    const OggiRun nothing = RunOggi(empty.path());
+    const test::ProgramRun nothing = RunOggi(empty.path());
     EXPECT_EQ(nothing.out, "\n0 / 0\n");
     EXPECT_EQ(nothing.exitCode, 0);
 }
@@ -115,7 +97,7 @@ TEST(ZelmoraOggi, AnswersAtOnceWhenItsFilesAreNotOrdinaryFiles) {
     TempDir settings;
     settings.write("tesmi.txt", CrLfLines({"Uno", "----"}));
     ASSERT_EQ(::mkfifo((settings / "opzioni.txt").c_str(), 0600), 0);
-    const OggiRun run = RunOggi(settings.path());
+    const test::ProgramRun run = RunOggi(settings.path());
     EXPECT_EQ(run.out, "Uno\n1 / 1\n");
     EXPECT_EQ(run.exitCode, 0);
 }
@@ -131,12 +113,9 @@ TEST(ZelmoraOggi, ShowsControlCharactersOnATerminalAndKeepsThemInAPipe) {
                                        "ciao\n1 / 1\n");
 
     // script(1) gives the program a terminal of its own.
-    QProcess terminal;
-    terminal.setWorkingDirectory(QString::fromStdString(dir.path().string()));
-    terminal.start(QStringLiteral("script"), {QStringLiteral("-qec"), QStringLiteral(ZELMORA_OGGI),
-                                              QStringLiteral("/dev/null")});
-    ASSERT_TRUE(terminal.waitForFinished(60000));
-    const std::string shown = terminal.readAllStandardOutput().toStdString();
+    const test::ProgramRun terminal =
+        test::RunProgram("/usr/bin/script", {"-qec", ZELMORA_OGGI, "/dev/null"}, dir.path());
+    const std::string& shown = terminal.out;
     EXPECT_NE(shown.find("\u241B[2J\u241B]0;preso\u2407"
                          "ciao"),
               std::string::npos)

@@ -1,5 +1,5 @@
+#include "app/startup.h"
 #include "runtime/errors.h"
-#include "startup.h"
 #include "temp_dir.h"
 #include "test_doubles.h"
 

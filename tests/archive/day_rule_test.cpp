@@ -1,4 +1,4 @@
-#include "phrase_archive.h"
+#include "archive/phrase_archive.h"
 #include "runtime/errors.h"
 
 #include <algorithm>

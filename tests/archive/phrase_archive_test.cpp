@@ -1,8 +1,8 @@
-#include "phrase_archive.h"
+#include "app/text_encoding.h"
+#include "archive/phrase_archive.h"
 #include "phrase_reference.h"
 #include "runtime/errors.h"
 #include "temp_dir.h"
-#include "text_encoding.h"
 
 #include <algorithm>
 #include <filesystem>

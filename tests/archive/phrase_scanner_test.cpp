@@ -1,5 +1,5 @@
+#include "archive/phrase_scanner.h"
 #include "phrase_reference.h"
-#include "phrase_scanner.h"
 
 #include <gtest/gtest.h>
 #include <limits>

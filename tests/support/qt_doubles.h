@@ -1,10 +1,11 @@
 #pragma once
 
-#include "color_picker.h"
-#include "desktop_services.h"
 #include "temp_dir.h"
 #include "test_doubles.h"
-#include "window_services.h"
+#include "ui/color_picker.h"
+#include "ui/message_box.h"
+#include "ui/program_starter.h"
+#include "ui/window_services.h"
 
 #include <QByteArray>
 #include <QColor>

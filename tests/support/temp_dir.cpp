@@ -1,27 +1,17 @@
 #include "temp_dir.h"
 
+#include <cstdlib>
 #include <fstream>
-#include <random>
 #include <stdexcept>
-
-#ifndef _WIN32
 #include <unistd.h>
-#endif
 
 namespace zelmora::test {
 
 TempDir::TempDir() {
-    std::random_device seed;
-    std::mt19937_64 engine(seed());
-    const auto base = std::filesystem::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        auto candidate = base / ("zelmora-test-" + std::to_string(engine()));
-        if (std::filesystem::create_directory(candidate)) {
-            path_ = std::move(candidate);
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a temporary directory");
+    std::string pattern = (std::filesystem::temp_directory_path() / "zelmora-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("cannot create a temporary directory");
+    path_ = pattern;
 }
 
 TempDir::~TempDir() {

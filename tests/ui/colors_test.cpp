@@ -1,6 +1,6 @@
 // The mapping between the settings' colour numbers and the desktop's colours.
 
-#include "colors.h"
+#include "ui/colors.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>

@@ -1,10 +1,10 @@
-#include "colors.h"
-#include "dialog.h"
-#include "form1.h"
+#include "app/startup.h"
 #include "qt_doubles.h"
-#include "startup.h"
 #include "temp_dir.h"
 #include "test_doubles.h"
+#include "ui/colors.h"
+#include "ui/dialog.h"
+#include "ui/form1.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -50,7 +50,7 @@ protected:
     }
 
     std::unique_ptr<Dialog> makeDialog() {
-        return std::make_unique<Dialog>(state, dir.path(), form, doubles.messages, doubles.picker);
+        return std::make_unique<Dialog>(state, dir.path(), doubles.messages, doubles.picker, &form);
     }
 
     // Opens the dialog from the crayons button and runs `whileOpen` on it;
@@ -96,7 +96,7 @@ protected:
     }
 };
 
-TEST_F(DialogTest, HasTheDesignLayoutTabOrderAndDefaultButton) {
+TEST_F(DialogTest, HasItsLayoutTabOrderAndDefaultButton) {
     auto dialog = makeDialog();
     dialog->show();
 
@@ -169,12 +169,12 @@ TEST_F(DialogTest, OkAtOnceSavesStoresAndAppliesTheDefaultColours) {
 TEST_F(DialogTest, OnlyTheTextColourPickedPutsTheBackgroundBackToDefault) {
     startFromSavedColors();
     doubles.picker.answers = {kBlue};
-    auto dialog = makeDialog();
-    button(*dialog, "pp")->click();
-    expectSample(*dialog, kBlue, ColorFromSetting(Module1::kDefaultBackColor));
-    button(*dialog, "OKButton")->click();
-
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    openColors([&](QDialog& dialog) {
+        button(dialog, "pp")->click();
+        expectSample(dialog, kBlue, ColorFromSetting(Module1::kDefaultBackColor));
+        button(dialog, "OKButton")->click();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    });
     EXPECT_EQ(dir.read(Module1::kSettingsFileName), "16711680\r\n-2147483633\r\n");
     EXPECT_EQ(state.ForeColorSetting, 0xFF0000);
     EXPECT_EQ(state.BackColorSetting, Module1::kDefaultBackColor);
@@ -235,7 +235,7 @@ TEST_F(DialogTest, AnnullaEscAndCloseBoxChangeNothing) {
     }
 }
 
-TEST_F(DialogTest, ReopeningStartsFromTheDesignColours) {
+TEST_F(DialogTest, ReopeningStartsFromTheDefaultColours) {
     doubles.picker.answers = {kRed, kBlue, std::nullopt};
     openColors([](QDialog& dialog) {
         button(dialog, "pp")->click();
@@ -274,8 +274,9 @@ TEST_F(DialogTest, UnwritableFolderKeepsEverythingAndTheDialogOpen) {
     const auto& message = doubles.messages.messages[0];
     EXPECT_EQ(message.kind, RecordingMessages::Message::Warning);
     EXPECT_EQ(message.title, QStringLiteral("Zelmora"));
-    EXPECT_TRUE(message.text.contains(
-        QStringLiteral("Impossibile salvare i colori nel file \u201Copzioni.txt\u201D")));
+    EXPECT_TRUE(
+        message.text.contains(QStringLiteral("Impossibile salvare i colori nel file \u201C") +
+                              QString::fromStdString((dir / "opzioni.txt").string())));
     EXPECT_TRUE(message.text.contains(QStringLiteral("Motivo: ")));
 
     fs::permissions(dir.path(), fs::perms::owner_write, fs::perm_options::add);

@@ -3,11 +3,12 @@
 // Each case must end in a clear Italian message or the usual defaults, with
 // the window still working.
 
-#include "form1.h"
+#include "app/startup.h"
+#include "app/text_encoding.h"
 #include "qt_doubles.h"
-#include "startup.h"
+#include "running_program.h"
 #include "temp_dir.h"
-#include "text_encoding.h"
+#include "ui/form1.h"
 
 #include <QDialog>
 #include <QLabel>
@@ -29,43 +30,9 @@ using test::Doubles;
 using test::FixedClock;
 using test::Phrases;
 using test::ReadFile;
+using test::RunningProgram;
 using test::TempDir;
 using test::WriteFile;
-
-// The program as a user has it: started by the start-up on the files of a
-// directory, with its main window open.
-class RunningProgram : public ::testing::Test {
-protected:
-    void start() {
-        Main(state_, {dir_.path(), {}, clock_, doubles_.random}, [this] {
-            window_ = std::make_unique<Form1>(state_, dir_.path(), doubles_.services());
-        });
-        ASSERT_NE(window_, nullptr);
-    }
-
-    void click(const char* name) {
-        QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
-    }
-    QString shown(const char* label) {
-        return window_->findChild<QLabel*>(QLatin1String(label))->text();
-    }
-    const std::vector<test::RecordingMessages::Message>& messages() {
-        return doubles_.messages.messages;
-    }
-
-    // Starts as the program does and checks that the start-up did not wait.
-    void startWithin(std::chrono::seconds limit) {
-        const auto begin = std::chrono::steady_clock::now();
-        start();
-        EXPECT_LT(std::chrono::steady_clock::now() - begin, limit);
-    }
-
-    TempDir dir_;
-    FixedClock clock_{1}; // 1 January: phrase 2 of several
-    Module1 state_;
-    Doubles doubles_;
-    std::unique_ptr<Form1> window_;
-};
 
 enum class Damage { Removed, Emptied, Shrunk, Directory, Unreadable };
 
@@ -157,34 +124,6 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"UnreadableThenRecount", Damage::Unreadable, "aggiorna", "Impossibile aprire"},
         DamageCase{"UnreadableThenDraw", Damage::Unreadable, "ancora", "Impossibile aprire"}),
     [](const auto& info) { return std::string(info.param.name); });
-
-TEST_F(RunningProgram, GigabytePhraseFileIsCountedAndDrawnFrom) {
-    // 1 GiB of phrases, written in large pieces.
-    const std::string block = Phrases(4096);
-    const std::uint64_t target = std::uint64_t{1} << 30;
-    std::uint64_t blocks = target / block.size() + 1;
-    {
-        std::ofstream out(dir_ / "tesmi.txt", std::ios::binary);
-        for (std::uint64_t i = 0; i < blocks; ++i)
-            out.write(block.data(), static_cast<std::streamsize>(block.size()));
-        ASSERT_TRUE(out.good());
-    }
-    const std::int64_t count = static_cast<std::int64_t>(blocks) * 4096;
-
-    start();
-    EXPECT_EQ(state_.PhraseCount, count);
-    EXPECT_EQ(shown("Label1"), QStringLiteral("frase 2"));
-
-    doubles_.random.setDraws({0.999999999});
-    click("ancora");
-    EXPECT_TRUE(messages().empty());
-    EXPECT_GT(state_.CurrentIndex, count - 4096);
-    EXPECT_EQ(shown("Label1"),
-              QStringLiteral("frase %1").arg((state_.CurrentIndex - 1) % 4096 + 1));
-
-    click("aggiorna");
-    EXPECT_EQ(shown("Label2"), QStringLiteral("%1 / %2").arg(state_.CurrentIndex).arg(count));
-}
 
 TEST_F(RunningProgram, HugeSingleLineIsShownCutToASizeTheWindowCanHold) {
     {

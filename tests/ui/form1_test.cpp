@@ -1,9 +1,9 @@
-// The main window: its creation step, its layout and keyboard, and each
+// The main window: what it shows at start, its layout and keyboard, and each
 // command on real phrase files in a temporary directory.
 
-#include "form1.h"
 #include "qt_doubles.h"
 #include "temp_dir.h"
+#include "ui/form1.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -42,7 +42,7 @@ protected:
     std::unique_ptr<Form1> window_;
 };
 
-TEST_F(Form1Test, CreationStepShowsTheStateAsPlainText) {
+TEST_F(Form1Test, ShowsTheStateAsPlainTextAtStart) {
     state_.PhraseText = "Prima riga\r\n<b>x</b> <img src=\"y\">";
     state_.CurrentIndex = 7;
     state_.PhraseCount = 120;
@@ -85,7 +85,7 @@ TEST_F(Form1Test, DefaultBackgroundIsTheDesktopsButtonFace) {
               QGuiApplication::palette().color(QPalette::Button));
 }
 
-TEST_F(Form1Test, LayoutFollowsTheDesign) {
+TEST_F(Form1Test, ControlsStandAtTheirFixedPlaces) {
     open();
     EXPECT_EQ(window_->size(), QSize(489, 273));
     EXPECT_EQ(window_->minimumSize(), window_->maximumSize());
@@ -248,56 +248,6 @@ TEST_F(Form1Test, RandomDrawAlternatesBetweenTwoPhrases) {
     }
 }
 
-TEST_F(Form1Test, RandomDrawNeverRepeatsAndCoversEveryOtherIndex) {
-    dir_.write("tesmi.txt", Phrases(5));
-    state_.PhraseCount = 5;
-    state_.CurrentIndex = 3;
-    std::vector<double> draws;
-    for (int i = 0; i < 40; ++i)
-        draws.push_back((i * 0.37) - static_cast<int>(i * 0.37));
-    doubles_.random.setDraws(draws);
-    open();
-    std::set<std::int64_t> seen;
-    for (int i = 0; i < 40; ++i) {
-        const auto before = state_.CurrentIndex;
-        click("ancora");
-        ASSERT_NE(state_.CurrentIndex, before);
-        ASSERT_GE(state_.CurrentIndex, 1);
-        ASSERT_LE(state_.CurrentIndex, 5);
-        EXPECT_EQ(phraseShown(), QStringLiteral("frase %1").arg(state_.CurrentIndex));
-        seen.insert(state_.CurrentIndex);
-    }
-    EXPECT_EQ(seen.size(), 5u);
-    EXPECT_TRUE(doubles_.messages.messages.empty());
-}
-
-TEST_F(Form1Test, RandomDrawWithNoOtherPhraseLeavesTheWindowAsItIs) {
-    dir_.write("tesmi.txt", Phrases(1));
-    state_.PhraseText = "frase 1";
-    state_.PhraseCount = 1;
-    state_.CurrentIndex = 1;
-    open();
-    click("ancora");
-    EXPECT_EQ(positionShown(), QStringLiteral("1 / 1"));
-    EXPECT_EQ(state_.CurrentIndex, 1);
-    EXPECT_TRUE(doubles_.messages.messages.empty());
-
-    state_.PhraseCount.reset();
-    click("ancora");
-    EXPECT_EQ(state_.CurrentIndex, 1);
-}
-
-TEST_F(Form1Test, RandomDrawFromAnIndexOutsideTheCountIsTakenAtOnce) {
-    dir_.write("tesmi.txt", Phrases(3));
-    state_.PhraseCount = 3;
-    state_.CurrentIndex = 9;
-    doubles_.random.setDraws({0.99});
-    open();
-    click("ancora");
-    EXPECT_EQ(positionShown(), QStringLiteral("3 / 3"));
-    EXPECT_EQ(doubles_.random.drawsTaken(), 1u);
-}
-
 TEST_F(Form1Test, RandomDrawWithoutAFileReportsItAndKeepsTheIndex) {
     state_.PhraseText = Module1::kNoPhraseText;
     open();
@@ -321,18 +271,6 @@ TEST_F(Form1Test, RandomDrawBeyondAShrunkFileReportsItAndKeepsTheLabels) {
     EXPECT_EQ(state_.CurrentIndex, 1);
     EXPECT_EQ(phraseShown(), QStringLiteral("frase 1"));
     EXPECT_EQ(positionShown(), QStringLiteral("1 / 8"));
-}
-
-TEST_F(Form1Test, RandomDrawReachesPhrasesPastTheOldSixteenBitLimit) {
-    dir_.write("tesmi.txt", Phrases(40000));
-    state_.PhraseCount = 40000;
-    state_.CurrentIndex = 1;
-    doubles_.random.setDraws({0.99999});
-    open();
-    click("ancora");
-    EXPECT_TRUE(doubles_.messages.messages.empty());
-    EXPECT_EQ(phraseShown(), QStringLiteral("frase 40000"));
-    EXPECT_EQ(positionShown(), QStringLiteral("40000 / 40000"));
 }
 
 TEST_F(Form1Test, EmptyPhraseLeavesTheLabelBlankButShowsItsIndex) {

@@ -1,6 +1,6 @@
-#include "form1.h"
-#include "infomio.h"
 #include "qt_doubles.h"
+#include "ui/form1.h"
+#include "ui/infomio.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -47,7 +47,7 @@ protected:
     QWidget mainWindow;
 };
 
-TEST_F(InfomioTest, TitleShowsVersionOnFirstOpeningAndDesignCaptionLater) {
+TEST_F(InfomioTest, TitleShowsTheVersionOnFirstOpeningAndTesmiLater) {
     QStringList titles;
     for (int opening = 0; opening < 3; ++opening)
         open([&](QDialog& window) { titles << window.findChild<QLabel*>(u"Label1"_s)->text(); });
@@ -90,7 +90,7 @@ TEST_F(InfomioTest, WindowIsFixedCentredIconlessWithControlsInPlaceAndTextsWhole
     });
 }
 
-TEST_F(InfomioTest, TabOrderFollowsDesignAndOkStartsWithFocus) {
+TEST_F(InfomioTest, TabGoesThroughTheControlsInOrderAndOkHasTheFocus) {
     open([&](QDialog& window) {
         QStringList chain;
         for (QWidget* w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain())

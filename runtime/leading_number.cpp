@@ -1,6 +1,6 @@
-#include "leading_number.h"
+#include "runtime/leading_number.h"
 
-#include "errors.h"
+#include "runtime/errors.h"
 
 #include <algorithm>
 #include <charconv>

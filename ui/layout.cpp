@@ -1,4 +1,4 @@
-#include "design.h"
+#include "ui/layout.h"
 
 #include <QPushButton>
 #include <QWidget>
@@ -16,7 +16,7 @@ void RegisterPictures() {
     (void)registered;
 }
 
-QFont DesignFont(double pointSize, bool bold) {
+QFont SansFont(double pointSize, bool bold) {
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                       QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});

@@ -1,10 +1,10 @@
-#include "settings_writer.h"
+#include "ui/settings_writer.h"
 
-#include "color_settings.h"
-#include "desktop_services.h"
-#include "module1.h"
+#include "app/color_settings.h"
+#include "app/module1.h"
 #include "runtime/errors.h"
 #include "runtime/platform.h"
+#include "ui/qt_strings.h"
 
 #include <QSaveFile>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "errors.h"
+#include "runtime/errors.h"
 
 namespace zelmora {
 

@@ -6,7 +6,7 @@
 namespace zelmora {
 
 // The numbered run-time errors the program raises and reports. The numbers
-// are the ones the phrase routines have always used, so the start-up trap can
+// are the ones the phrase routines have always used, so the start-up can
 // tell "file not found" apart from every other failure.
 enum ErrorNumber : int {
     kOverflow = 6,

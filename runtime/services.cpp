@@ -1,6 +1,6 @@
-#include "services.h"
+#include "runtime/services.h"
 
-#include "platform.h"
+#include "runtime/platform.h"
 
 #include <bit>
 #include <cstring>

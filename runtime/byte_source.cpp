@@ -1,7 +1,7 @@
-#include "byte_source.h"
+#include "runtime/byte_source.h"
 
-#include "errors.h"
-#include "platform.h"
+#include "runtime/errors.h"
+#include "runtime/platform.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "desktop_services.h"
 #include "qt_doubles.h"
 #include "runtime/errors.h"
 #include "temp_dir.h"
+#include "ui/program_starter.h"
 
 #include <QByteArray>
 #include <QTest>

@@ -1,6 +1,6 @@
 #include "runtime/errors.h"
-#include "settings_writer.h"
 #include "temp_dir.h"
+#include "ui/settings_writer.h"
 
 #include <csignal>
 #include <filesystem>

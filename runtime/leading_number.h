@@ -13,8 +13,8 @@ namespace zelmora {
 // A number too large for a double raises error 6 (overflow).
 double leadingNumber(std::string_view text);
 
-// Rounds down to an integer value, as the work value of the start-up is
-// rounded: 7.9 gives 7, -7.9 gives -8.
+// Rounds down to an integer value, as the command-line number is rounded:
+// 7.9 gives 7, -7.9 gives -8.
 double roundDown(double value);
 
 // The whole of `text`, blanks around it aside, read as a decimal integer;

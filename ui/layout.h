@@ -22,11 +22,11 @@ constexpr QRect TwipsRect(int left, int top, int width, int height) {
 
 // The windows' face: "MS Sans Serif" where there is one, else the nearest
 // sans-serif face, at the given point size.
-QFont DesignFont(double pointSize, bool bold = false);
+QFont SansFont(double pointSize, bool bold = false);
 
 // The default font of every window (8.25 pt regular).
 inline QFont WindowFont() {
-    return DesignFont(8.25);
+    return SansFont(8.25);
 }
 
 // A push button of `parent` with its name, caption and place.

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "runtime/platform.h"
 
 #include <cerrno>
 #include <chrono>

@@ -3,7 +3,7 @@
 // The few operating-system calls that differ between Linux and Windows live
 // behind these functions, so the rest of the program is plain standard C++.
 
-#include "errors.h"
+#include "runtime/errors.h"
 
 #include <cstddef>
 #include <cstdint>
