@@ -47,8 +47,8 @@ std::int64_t toPhraseNumber(const WorkValue& work) {
 
 } // namespace
 
-bool Main(Module1& state, const StartupEnvironment& environment,
-          const std::function<void()>& showMainWindow) {
+StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
+                    const std::function<void()>& showMainWindow) {
     state.ForeColorSetting = Module1::kDefaultForeColor;
     state.BackColorSetting = Module1::kDefaultBackColor;
     state.HoldDays = 1;
@@ -65,15 +65,20 @@ bool Main(Module1& state, const StartupEnvironment& environment,
             state.HoldDays = static_cast<int>(*work);
     }
 
+    StartupOutcome outcome;
     bool fileFound = true;
+    bool readingPhrases = false;
     // Every step from here on runs guarded: a failure skips the rest
     // of the step, records "file not found", and the next step runs.
-    const auto step = [&fileFound](auto&& action) {
+    const auto step = [&](auto&& action) {
         try {
             action();
         } catch (const RuntimeError& error) {
             if (error.number() == kFileNotFound)
                 fileFound = false;
+            else if (readingPhrases && !outcome.phraseFileProblem &&
+                     (error.number() == kPathFileAccess || error.number() == kDeviceIo))
+                outcome.phraseFileProblem = error;
         }
     };
 
@@ -82,6 +87,7 @@ bool Main(Module1& state, const StartupEnvironment& environment,
     fileFound = true;
     state.PhraseFile = Module1::kPhraseFileName;
     const std::filesystem::path phrasePath = environment.directory / state.PhraseFile;
+    readingPhrases = true;
     step([&] { InputFile probe(phrasePath); });
     if (fileFound) {
         step([&] { CountPhrases(phrasePath, state.PhraseCount); });
@@ -93,12 +99,13 @@ bool Main(Module1& state, const StartupEnvironment& environment,
     } else {
         state.PhraseText = Module1::kNoPhraseText;
     }
-    const bool phraseFileFound = fileFound;
+    readingPhrases = false;
+    outcome.phraseFileFound = fileFound;
 
     if (!environment.readColorSettings) {
         if (showMainWindow)
             step(showMainWindow);
-        return phraseFileFound;
+        return outcome;
     }
 
     fileFound = true;
@@ -110,7 +117,7 @@ bool Main(Module1& state, const StartupEnvironment& environment,
 
     if (showMainWindow)
         step(showMainWindow);
-    return phraseFileFound;
+    return outcome;
 }
 
 } // namespace zelmora

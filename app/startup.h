@@ -1,10 +1,12 @@
 #pragma once
 
 #include "app/module1.h"
+#include "runtime/errors.h"
 #include "runtime/services.h"
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace zelmora {
@@ -35,8 +37,15 @@ std::string JoinArguments(int argc, const char* const* argv);
 // and a missing or damaged settings file the default colours. No message is
 // shown for any of this.
 //
-// Returns whether the phrase file was found.
-bool Main(Module1& state, const StartupEnvironment& environment,
-          const std::function<void()>& showMainWindow = {});
+struct StartupOutcome {
+    bool phraseFileFound = false;
+    // The phrase file was there but could not be opened or read (refused,
+    // not an ordinary file, a read error): the first such failure. The
+    // window shows nothing of it; the terminal program tells the user.
+    std::optional<RuntimeError> phraseFileProblem;
+};
+
+StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
+                    const std::function<void()>& showMainWindow = {});
 
 } // namespace zelmora

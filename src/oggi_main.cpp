@@ -1,39 +1,38 @@
-// zelmora-oggi [giorni]: prints today's phrase and its position, as the
-// window would show them at start, for shell start-up files and login
-// messages. Exit status 0 when the phrase file was read, 1 when it is missing
-// or cannot be read.
+// zelmora-oggi: today's phrase in the terminal, for shell start-up files and
+// login messages. Its options and exit statuses are in app/oggi.h.
 
-#include "app/startup.h"
+#include "app/oggi.h"
 #include "app/text_encoding.h"
 #include "runtime/platform.h"
 
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <variant>
+#include <vector>
 
 int main(int argc, char* argv[]) {
+    const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const auto parsed = zelmora::ParseOggiArguments(arguments);
+    if (const auto* complaint = std::get_if<std::string>(&parsed)) {
+        std::fputs(zelmora::ShowControlCharacters(*complaint).c_str(), stderr);
+        return zelmora::kOggiUsage;
+    }
+
     zelmora::SystemClock clock;
     zelmora::DefaultRandom random;
     std::error_code ec;
-    const std::filesystem::path directory = std::filesystem::current_path(ec);
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    zelmora::OggiResult result =
+        zelmora::RunOggi(std::get<zelmora::OggiOptions>(parsed), here, clock, random);
 
-    zelmora::Module1 state;
-    zelmora::StartupEnvironment environment{directory, zelmora::JoinArguments(argc, argv), clock,
-                                            random};
-    environment.readColorSettings = false;
-    const bool found = zelmora::Main(state, environment);
-
-    std::string out = zelmora::PhraseForDisplay(state.PhraseText);
-    out += '\n';
-    out += zelmora::PositionText(state.CurrentIndex, state.PhraseCount);
-    out += '\n';
     // On a terminal a phrase must not be able to send escape sequences; into
-    // a pipe or a file its text goes as it is.
+    // a pipe or a file its text goes as it is. Messages are for people only.
     if (zelmora::platform::standardOutputIsTerminal())
-        out = zelmora::ShowControlCharacters(out);
-    std::fwrite(out.data(), 1, out.size(), stdout);
-    // A file that is there but could not be opened (a folder, no permission)
-    // was never counted.
-    const bool read = found && state.PhraseCount.has_value();
-    return std::fflush(stdout) == 0 && read ? 0 : 1;
+        result.out = zelmora::ShowControlCharacters(result.out);
+    std::fputs(zelmora::ShowControlCharacters(result.err).c_str(), stderr);
+    std::fwrite(result.out.data(), 1, result.out.size(), stdout);
+    if (std::fflush(stdout) != 0)
+        return zelmora::kOggiMissing;
+    return result.status;
 }

@@ -1,13 +1,16 @@
+#include "app/oggi.h"
 #include "archive/phrase_archive.h"
 #include "run_program.h"
 #include "runtime/services.h"
 #include "temp_dir.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
+#include <variant>
 #include <vector>
 
 namespace zelmora {
@@ -121,6 +124,76 @@ TEST(ZelmoraOggi, ShowsControlCharactersOnATerminalAndKeepsThemInAPipe) {
               std::string::npos)
         << shown;
     EXPECT_EQ(shown.find('\x1B'), std::string::npos) << shown;
+}
+
+TEST(ZelmoraOggi, ReadsItsOptionsAsATerminalProgramShould) {
+    using Options = OggiOptions;
+    const auto parsed = [](std::vector<std::string> arguments) {
+        return ParseOggiArguments(arguments);
+    };
+    const auto options = [&](std::vector<std::string> arguments) {
+        const auto result = parsed(std::move(arguments));
+        EXPECT_TRUE(std::holds_alternative<Options>(result));
+        return std::holds_alternative<Options>(result) ? std::get<Options>(result) : Options{};
+    };
+    EXPECT_EQ(options({"7"}).commandLine, "7");
+    EXPECT_EQ(options({"-5"}).commandLine, "-5") << "a negative number is a number";
+    EXPECT_EQ(options({"12abc", "x"}).commandLine, "12abc x");
+    EXPECT_EQ(options({"--", "-q"}).commandLine, "-q");
+    const Options all = options({"-q", "-C", "/tmp/x y", "3"});
+    EXPECT_TRUE(all.quiet);
+    EXPECT_EQ(all.directory, "/tmp/x y");
+    EXPECT_EQ(all.commandLine, "3");
+    EXPECT_EQ(options({"-C~"}).directory, "~");
+    EXPECT_TRUE(options({"--help"}).help);
+    EXPECT_TRUE(options({"--version"}).version);
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"-x"}, {"--quiet"}, {"-C"}, {"3", "-h"}}) {
+        const auto result = parsed(wrong);
+        ASSERT_TRUE(std::holds_alternative<std::string>(result)) << wrong.front();
+        const std::string& complaint = std::get<std::string>(result);
+        EXPECT_EQ(complaint.find('\n'), complaint.size() - 1) << "one line: " << complaint;
+    }
+}
+
+TEST(ZelmoraOggi, OptionsAndExitStatusesOfTheRealProgram) {
+    TempDir phrases;
+    phrases.write("tesmi.txt", CrLfLines({"Uno", "due", "----"}));
+    TempDir elsewhere;
+
+    const auto help = RunOggi(elsewhere.path(), {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_EQ(help.out.rfind("Uso: zelmora-oggi", 0), 0u) << help.out;
+    EXPECT_EQ(RunOggi(elsewhere.path(), {"--version"}).out, "zelmora-oggi 2.0\n");
+
+    const auto wrong = RunOggi(elsewhere.path(), {"--colori"});
+    EXPECT_EQ(wrong.exitCode, 2);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(std::count(wrong.err.begin(), wrong.err.end(), '\n'), 1) << wrong.err;
+
+    // -C reads the phrases of another folder, from anywhere.
+    const auto other = RunOggi(elsewhere.path(), {"-C", phrases.path().string()});
+    EXPECT_EQ(other.out, "Uno\ndue\n1 / 1\n");
+    EXPECT_EQ(other.err, "");
+    EXPECT_EQ(other.exitCode, 0);
+
+    // -q: the phrase alone; nothing at all without a phrase file.
+    EXPECT_EQ(RunOggi(phrases.path(), {"-q"}).out, "Uno\ndue\n");
+    const auto none = RunOggi(elsewhere.path(), {"-q"});
+    EXPECT_EQ(none.out + none.err, "");
+    EXPECT_EQ(none.exitCode, 1);
+
+    // Without -q the texts stay as they were; the reason goes to standard error.
+    const auto missing = RunOggi(elsewhere.path());
+    EXPECT_EQ(missing.out, "--- NESSUNA FRASE IN ARCHIVIO ---\n0 / \n");
+    EXPECT_NE(missing.err.find("non \u00E8 stato trovato"), std::string::npos) << missing.err;
+    std::filesystem::create_directory(elsewhere / "tesmi.txt");
+    const auto refused = RunOggi(elsewhere.path(), {"-q"});
+    EXPECT_EQ(refused.out, "");
+    EXPECT_NE(refused.err.find((elsewhere / "tesmi.txt").string()), std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("\u00E8 una cartella"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.exitCode, 1);
 }
 
 } // namespace

@@ -22,11 +22,13 @@ class StartupTest : public ::testing::Test {
 protected:
     // Runs the start-up in the temporary directory with `commandLine`.
     bool Start(const std::string& commandLine = {}) {
-        return Main(state, {dir.path(), commandLine, clock, random}, [this] {
-            ++windowsShown;
-            if (windowFails)
-                throw RuntimeError(kFileNotFound, "finestra");
-        });
+        return Main(state, {dir.path(), commandLine, clock, random},
+                    [this] {
+                        ++windowsShown;
+                        if (windowFails)
+                            throw RuntimeError(kFileNotFound, "finestra");
+                    })
+            .phraseFileFound;
     }
 
     std::string Position() const { return PositionText(state.CurrentIndex, state.PhraseCount); }
@@ -187,11 +189,12 @@ TEST_F(StartupTest, ShowsTheMainWindowOnceWithEverythingInPlace) {
     dir.write("opzioni.txt", "255,16777215");
     std::string seen;
     const bool found = Main(state, {dir.path(), "", clock, random}, [&] {
-        ++windowsShown;
-        seen = state.PhraseText + " " + PositionText(state.CurrentIndex, state.PhraseCount) + " " +
-               std::to_string(state.ForeColorSetting) + " " +
-               std::to_string(state.BackColorSetting);
-    });
+                           ++windowsShown;
+                           seen = state.PhraseText + " " +
+                                  PositionText(state.CurrentIndex, state.PhraseCount) + " " +
+                                  std::to_string(state.ForeColorSetting) + " " +
+                                  std::to_string(state.BackColorSetting);
+                       }).phraseFileFound;
     EXPECT_TRUE(found);
     EXPECT_EQ(windowsShown, 1);
     EXPECT_EQ(seen, "1 1 / 10 255 16777215"); // day 100: (100 mod 10) + 1

@@ -1,0 +1,60 @@
+#pragma once
+
+// The terminal program zelmora-oggi without its main: its command line, its
+// help, and what it prints for a folder of phrases. It goes into shell
+// start-up files, so it is quiet, fast and predictable: standard output holds
+// only the texts, problems go to standard error in Italian.
+//
+//   zelmora-oggi [-q] [-C CARTELLA] [giorni]
+//   zelmora-oggi --help | --version
+//
+// Exit status: 0 the phrase file was found and read, 1 it is missing or
+// cannot be read, 2 a usage error.
+
+#include "runtime/services.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+namespace zelmora {
+
+inline constexpr int kOggiFound = 0;
+inline constexpr int kOggiMissing = 1;
+inline constexpr int kOggiUsage = 2;
+
+struct OggiOptions {
+    bool help = false;
+    bool version = false;
+    // -q: the phrase alone, and nothing when there is no phrase file.
+    bool quiet = false;
+    // -C CARTELLA: where tesmi.txt is read instead of the working directory.
+    std::optional<std::string> directory;
+    // The arguments that are not options, joined by blanks: the days each
+    // phrase stays on show, read as the window reads its command line.
+    std::string commandLine;
+};
+
+// Reads the arguments after the program's name. An argument that starts
+// with "-" and a digit or a point is a number ("-5"), not an option. Gives
+// the one-line Italian complaint of a usage error instead of options.
+std::variant<OggiOptions, std::string>
+ParseOggiArguments(const std::vector<std::string>& arguments);
+
+std::string OggiHelp();
+std::string OggiVersion();
+
+struct OggiResult {
+    std::string out; // the texts, one line per phrase line
+    std::string err; // Italian explanations, one per problem
+    int status = kOggiFound;
+};
+
+// Today's phrase and its position for the folder `workingDirectory` (or the
+// one the options name), as the window would show them at start.
+OggiResult RunOggi(const OggiOptions& options, const std::filesystem::path& workingDirectory,
+                   const Clock& clock, RandomSource& random);
+
+} // namespace zelmora
