@@ -82,6 +82,12 @@ std::string SaveFailureMessage(const RuntimeError& error) {
            "\nI colori non sono stati cambiati.";
 }
 
+std::string NoEditorMessage(const std::string& file) {
+    return "Nessun editor di testo ha potuto aprire il file " + quoted(file) +
+           ".\nPer aprirlo da Zelmora installa un editor di testo (per esempio gedit, "
+           "mousepad o kate) e il pacchetto xdg-utils, che lo avvia.";
+}
+
 std::string UnexpectedErrorMessage(const std::string& what) {
     return "Errore imprevisto del programma: " + DecodePhraseBytes(what) +
            "\nIl comando non è stato completato.";

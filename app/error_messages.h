@@ -20,6 +20,10 @@ std::string SaveFailureMessage(const RuntimeError& error);
 // empty when there is none.
 std::string CauseText(const RuntimeError& error);
 
+// What the user reads when no text editor could open `file` (a path as the
+// system spells it).
+std::string NoEditorMessage(const std::string& file);
+
 // A failure that is none of the program's own errors (it should not happen):
 // reported all the same, so that no command ends in silence.
 std::string UnexpectedErrorMessage(const std::string& what);

@@ -58,6 +58,21 @@ OpenResult openForReading(const std::filesystem::path& path) {
     return result;
 }
 
+void createIfMissing(const std::filesystem::path& path) {
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return;
+    }
+    const int error = static_cast<int>(GetLastError());
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
+        return;
+    const Cause cause = causeOf(error);
+    throw RuntimeError(kPathFileAccess, pathText(path), cause,
+                       cause == Cause::Other ? errorText(error) : std::string());
+}
+
 std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error) {
     const DWORD wanted = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
     DWORD got = 0;
@@ -190,6 +205,20 @@ OpenResult openForReading(const std::filesystem::path& path) {
     result.opened = true;
     result.file = fd;
     return result;
+}
+
+void createIfMissing(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd >= 0) {
+        ::close(fd);
+        return;
+    }
+    const int error = errno;
+    if (error == EEXIST)
+        return;
+    const Cause cause = causeOf(error);
+    throw RuntimeError(kPathFileAccess, pathText(path), cause,
+                       cause == Cause::Other ? errorText(error) : std::string());
 }
 
 std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error) {

@@ -30,6 +30,10 @@ struct OpenResult {
 // an ordinary file opens that file.
 OpenResult openForReading(const std::filesystem::path& path);
 
+// Makes `path` an empty file when nothing is there yet; a file that exists is
+// left as it is, never emptied. Raises error 75 when it cannot be made.
+void createIfMissing(const std::filesystem::path& path);
+
 // Reads up to `size` bytes; returns how many, 0 at the end, -1 on failure
 // with the system's error code in `error`.
 std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error);

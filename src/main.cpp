@@ -55,7 +55,7 @@ int main(int argc, char* argv[]) {
     }
 
     zelmora::QtMessageBoxes messages;
-    zelmora::DetachedProgramStarter starter;
+    zelmora::DesktopProgramStarter starter(messages);
     zelmora::QtColorPicker picker;
     const zelmora::WindowServices services{messages, starter, random, picker};
     std::unique_ptr<zelmora::Form1> mainWindow;

@@ -41,7 +41,8 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     , state_(state)
     , directory_(std::move(directory))
     , services_(services)
-    , info_(directory_, services.starter, services.messages) {
+    , info_(directory_, services.starter, services.messages,
+            Infomio::InstalledGuideOfThisProgram()) {
     setObjectName(QStringLiteral("Form1"));
     MakeFixedWindow(*this, 7335, 4095);
     // A fixed place on the screen: the client area's top-left corner at
@@ -149,7 +150,8 @@ void Form1::openPhraseFile() {
         services_.messages.information(this, QString::fromUtf8(kInstructionsTitle),
                                        ToQString(state_.LineText));
         state_.LineText = "notepad " + state_.PhraseFile;
-        services_.starter.start(ToQString(state_.LineText), directory_);
+        services_.starter.start(ToQString(state_.LineText), directory_,
+                                ProgramStarter::Missing::CreateEmpty);
     });
 }
 

@@ -6,7 +6,9 @@
 #include "ui/layout.h"
 #include "ui/qt_strings.h"
 
+#include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -131,10 +133,17 @@ void InfoWindow::centreOnScreen() {
 } // namespace
 
 Infomio::Infomio(std::filesystem::path directory, ProgramStarter& starter,
-                 MessageBoxService& messages)
+                 MessageBoxService& messages, std::filesystem::path installedGuide)
     : directory_(std::move(directory))
+    , installedGuide_(std::move(installedGuide))
     , starter_(starter)
     , messages_(messages) {}
+
+std::filesystem::path Infomio::InstalledGuideOfThisProgram() {
+    const std::filesystem::path programs =
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    return (programs / kGuideFromProgram).lexically_normal();
+}
 
 void Infomio::showModal(QWidget* parent) {
     int result = QDialog::Rejected;
@@ -153,12 +162,17 @@ void Infomio::showModal(QWidget* parent) {
     if (result != InfoWindow::MoreInfo)
         return;
 
-    // The bare name goes to the editor, which finds the file (or not) in the
-    // directory it runs in; the readme itself is none of this program's
-    // business.
+    // The guide beside the phrases, as the user keeps it; else the one
+    // installed with the program, opened as it is (the editor shows it read
+    // only). The editor finds a bare name in the directory it runs in.
     RunCommand(messages_, parent, [this] {
-        starter_.start(QStringLiteral("notepad ") + QLatin1String(Module1::kReadmeFileName),
-                       directory_);
+        QString guide = QLatin1String(Module1::kReadmeFileName);
+        std::error_code ec;
+        if (!std::filesystem::exists(directory_ / Module1::kReadmeFileName, ec) &&
+            !installedGuide_.empty() && std::filesystem::is_regular_file(installedGuide_, ec))
+            guide = QFile::decodeName(QByteArray::fromStdString(installedGuide_.string()));
+        starter_.start(QStringLiteral("notepad ") + guide, directory_,
+                       ProgramStarter::Missing::Report);
     });
 }
 

@@ -1,41 +1,88 @@
 #include "ui/program_starter.h"
 
+#include "app/error_messages.h"
 #include "runtime/errors.h"
+#include "runtime/platform.h"
+#include "ui/message_box.h"
 #include "ui/qt_strings.h"
 
-#include <QByteArray>
-#include <QDesktopServices>
+#include <QApplication>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QUrl>
 
 namespace zelmora {
 
-void DetachedProgramStarter::start(const QString& commandLine,
-                                   const std::filesystem::path& directory) {
+DesktopProgramStarter::DesktopProgramStarter(MessageBoxService& messages)
+    : messages_(messages) {}
+
+DesktopProgramStarter::~DesktopProgramStarter() = default;
+
+void DesktopProgramStarter::start(const QString& commandLine,
+                                  const std::filesystem::path& directory, Missing missing) {
     const qsizetype blank = commandLine.indexOf(QLatin1Char(' '));
     const QString program = blank < 0 ? commandLine : commandLine.left(blank);
     const QString argument = blank < 0 ? QString() : commandLine.mid(blank + 1);
-    const QStringList arguments = argument.isEmpty() ? QStringList() : QStringList{argument};
-    const std::optional<QString> workingDirectory = QtFileName(directory);
 
     const QString executable = QStandardPaths::findExecutable(program);
-    if (workingDirectory && !executable.isEmpty()) {
-        if (QProcess::startDetached(executable, arguments, *workingDirectory))
+    if (!executable.isEmpty()) {
+        const std::optional<QString> workingDirectory = QtFileName(directory);
+        const QStringList arguments = argument.isEmpty() ? QStringList() : QStringList{argument};
+        if (workingDirectory && QProcess::startDetached(executable, arguments, *workingDirectory))
             return;
-    } else if (program == QLatin1String("notepad") && !argument.isEmpty()) {
-        // The URL is built from the path's own bytes, so any folder name
-        // reaches the desktop as it is.
-        std::error_code ec;
-        const std::filesystem::path file =
-            std::filesystem::absolute(directory, ec) / QFile::encodeName(argument).toStdString();
-        const QByteArray url = QByteArrayLiteral("file://") +
-                               QByteArray::fromStdString(file.string()).toPercentEncoding("/");
-        if (QDesktopServices::openUrl(QUrl::fromEncoded(url)))
-            return;
+        throw RuntimeError(kFileNotFound, program.toStdString(), Cause::Missing);
     }
-    throw RuntimeError(kFileNotFound, program.toStdString(), Cause::Missing);
+    if (program != QLatin1String("notepad") || argument.isEmpty())
+        throw RuntimeError(kFileNotFound, program.toStdString(), Cause::Missing);
+
+    // An absolute argument (the installed guide) stays as it is.
+    const std::filesystem::path file =
+        directory / std::filesystem::path(QFile::encodeName(argument).toStdString());
+    if (missing == Missing::CreateEmpty)
+        platform::createIfMissing(file);
+    else if (std::error_code ec; !std::filesystem::exists(file, ec))
+        throw RuntimeError(kFileNotFound, platform::pathText(file), Cause::Missing);
+    openWithDesktop(file);
+}
+
+void DesktopProgramStarter::openWithDesktop(const std::filesystem::path& file) {
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    const std::optional<QString> name = QtFileName(file);
+    if (opener.isEmpty() || !name) {
+        reportNoEditor(file);
+        return;
+    }
+    auto* process = new QProcess(&openers_);
+    // A path Qt can spell only through the working directory goes as a
+    // relative name to an opener that runs there.
+    const QString cwdPrefix = QStringLiteral("/proc/self/cwd/");
+    if (name->startsWith(cwdPrefix))
+        process->setArguments({name->mid(cwdPrefix.size())});
+    else
+        process->setArguments({*name});
+    process->setProgram(opener);
+    process->setStandardInputFile(QProcess::nullDevice());
+    QObject::connect(process, &QProcess::errorOccurred, process,
+                     [this, process, file](QProcess::ProcessError error) {
+                         if (error != QProcess::FailedToStart)
+                             return;
+                         process->deleteLater();
+                         reportNoEditor(file);
+                     });
+    QObject::connect(process, &QProcess::finished, process,
+                     [this, process, file](int exitCode, QProcess::ExitStatus status) {
+                         process->deleteLater();
+                         if (status != QProcess::NormalExit || exitCode != 0)
+                             reportNoEditor(file);
+                     });
+    process->start();
+}
+
+void DesktopProgramStarter::reportNoEditor(const std::filesystem::path& file) {
+    RunCommand(messages_, QApplication::activeWindow(), [&] {
+        messages_.warning(QApplication::activeWindow(), QStringLiteral("Zelmora"),
+                          ToQString(NoEditorMessage(platform::pathText(file))));
+    });
 }
 
 } // namespace zelmora

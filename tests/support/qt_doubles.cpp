@@ -19,8 +19,9 @@ void RecordingMessages::warning(QWidget*, const QString& title, const QString& t
         whileShown();
 }
 
-void RecordingStarter::start(const QString& commandLine, const std::filesystem::path& directory) {
-    starts.push_back({commandLine, directory});
+void RecordingStarter::start(const QString& commandLine, const std::filesystem::path& directory,
+                             Missing missing) {
+    starts.push_back({commandLine, directory, missing});
     if (onStart)
         onStart();
     if (fail)

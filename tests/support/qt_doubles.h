@@ -43,9 +43,11 @@ public:
     struct Start {
         QString commandLine;
         std::filesystem::path directory;
+        Missing missing;
     };
 
-    void start(const QString& commandLine, const std::filesystem::path& directory) override;
+    void start(const QString& commandLine, const std::filesystem::path& directory,
+               Missing missing) override;
 
     std::vector<Start> starts;
     bool fail = false;

@@ -435,7 +435,7 @@ protected:
 
 TEST_F(NonUtf8Folder, EveryCommandThatTouchesAPathWorks) {
     test::FakeNotepad notepad;
-    DetachedProgramStarter starter;
+    DesktopProgramStarter starter(doubles_.messages);
     WriteFile(folder_ / "tesmi.txt", Phrases(3));
     Main(state_, {folder_, {}, clock_, doubles_.random}, [&] {
         window_ = std::make_unique<Form1>(

@@ -1,4 +1,5 @@
 #include "qt_doubles.h"
+#include "temp_dir.h"
 #include "ui/form1.h"
 #include "ui/infomio.h"
 
@@ -144,6 +145,28 @@ TEST_F(InfomioTest, EditorThatCannotStartIsReportedAfterClosingAndRunGoesOn) {
     EXPECT_TRUE(doubles.messages.messages[0].text.contains(u"notepad"_s));
     EXPECT_FALSE(modalWhileReported);
     EXPECT_FALSE(open([&](QDialog& window) { button(window, u"OK"_s)->click(); }));
+}
+
+TEST_F(InfomioTest, AltreInfoOpensTheInstalledGuideWhenTheFolderHasNone) {
+    TempDir folder;
+    TempDir prefix;
+    const auto installed = prefix / "share/doc/zelmora/tesmiLeggimi.txt";
+    std::filesystem::create_directories(installed.parent_path());
+    WriteFile(installed, "Guida\r\n");
+    Infomio withGuide{folder.path(), doubles.starter, doubles.messages, installed};
+    const auto openGuide = [&] {
+        WhenModalOpens(
+            [](QWidget* modal) { modal->findChild<QPushButton*>(u"altreinfo"_s)->click(); });
+        withGuide.showModal(&mainWindow);
+    };
+    openGuide();
+    folder.write("tesmiLeggimi.txt", "La mia guida\r\n");
+    openGuide();
+    ASSERT_EQ(doubles.starter.starts.size(), 2u);
+    EXPECT_EQ(doubles.starter.starts[0].commandLine,
+              u"notepad "_s + QString::fromStdString(installed.string()));
+    EXPECT_EQ(doubles.starter.starts[1].commandLine, u"notepad tesmiLeggimi.txt"_s);
+    EXPECT_EQ(doubles.starter.starts[1].missing, ProgramStarter::Missing::Report);
 }
 
 TEST(InfomioFromMainWindow, ClickOnImage1OpensInfoModalOverMainWindow) {
