@@ -25,9 +25,9 @@ Dialog::Dialog(Module1& state, std::filesystem::path directory, MessageBoxServic
     // Where the main window first stands, wherever it is now: the client
     // area's top-left corner at 2760, 3750 twips. Placing it here also keeps
     // the dialog from centring itself over its parent.
-    setGeometry(QRect(QPoint(Twips(2760), Twips(3750)), size()));
+    PlaceOnScreen(*this, QPoint(Twips(2760), Twips(3750)));
     setWindowTitle(QStringLiteral("SCEGLI I COLORI"));
-    setWindowIcon(QIcon(QStringLiteral(":/crayons_dialog.png")));
+    setWindowIcon(Picture(QStringLiteral("crayons_dialog.png")));
 
     // Created in tab order; the sample label takes no focus.
     auto* okButton =

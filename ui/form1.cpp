@@ -10,6 +10,8 @@
 #include "ui/layout.h"
 #include "ui/qt_strings.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -45,11 +47,11 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
             Infomio::InstalledGuideOfThisProgram()) {
     setObjectName(QStringLiteral("Form1"));
     MakeFixedWindow(*this, 7335, 4095);
-    // A fixed place on the screen: the client area's top-left corner at
-    // 2760, 3750 twips (184, 250 pixels).
-    setGeometry(QRect(QPoint(Twips(2760), Twips(3750)), size()));
+    // A fixed place on the screen, where it fits: the client area's top-left
+    // corner at 2760, 3750 twips (184, 250 pixels).
+    PlaceOnScreen(*this, QPoint(Twips(2760), Twips(3750)));
     setWindowTitle(QStringLiteral("ZELMORA"));
-    setWindowIcon(QIcon(QStringLiteral(":/butterfly.png")));
+    setWindowIcon(Picture(QStringLiteral("butterfly.png")));
     setAutoFillBackground(true);
 
     label1_ = new QLabel(this);
@@ -78,7 +80,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     auto* ancora =
         MakeButton(this, "ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495));
     auto* opzioni = MakeButton(this, "opzioni", QString(), TwipsRect(6360, 3600, 300, 300));
-    opzioni->setIcon(QIcon(QStringLiteral(":/crayons.png")));
+    opzioni->setIcon(Picture(QStringLiteral("crayons.png")));
     opzioni->setIconSize(QSize(16, 16));
     opzioni->setToolTip(QStringLiteral("scegli i colori"));
     opzioni->setAccessibleName(opzioni->toolTip());
@@ -90,7 +92,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     image1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     image1->setLineWidth(2);
     image1->setAlignment(Qt::AlignCenter);
-    image1->setPixmap(QPixmap(QStringLiteral(":/info.png")));
+    image1->setPixmap(PicturePixmap(QStringLiteral("info.png"), QSize(16, 16), *this));
     image1->setFocusPolicy(Qt::NoFocus);
     image1->setToolTip(QStringLiteral("INFO"));
     image1->setAccessibleName(image1->toolTip());
@@ -104,6 +106,18 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     setTabOrder(ancora, aggiorna);
     setTabOrder(aggiorna, opzioni);
     okButton_->setFocus();
+
+    // Ctrl+C anywhere in the window, or the phrase's context menu, copies the
+    // phrase as plain text, one line per line.
+    auto* copy = new QAction(QStringLiteral("Copia la frase"), this);
+    copy->setObjectName(QStringLiteral("copiaFrase"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    addAction(copy);
+    label1_->addAction(copy);
+    label1_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(copy, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(label1_->text()); });
 
     connect(okButton_, &QPushButton::clicked, this, &QWidget::close);
     connect(aprifile, &QPushButton::clicked, this, &Form1::openPhraseFile);

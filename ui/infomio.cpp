@@ -36,7 +36,7 @@ protected:
 
 private:
     QLabel* addLabel(const char* name, const QString& text, QRect geometry, std::int32_t color);
-    QLabel* addPicture(const char* name, const QString& resource, QRect geometry);
+    QLabel* addPicture(const char* name, const QString& file, QSize size, QRect geometry);
     void centreOnScreen();
 
     QLabel* title_ = nullptr;
@@ -52,7 +52,8 @@ InfoWindow::InfoWindow(QWidget* parent)
     setWindowIcon(QIcon());
 
     // Built in tab order, which the focus chain follows.
-    addPicture("Picture1", QStringLiteral(":/speech_info.png"), TwipsRect(120, 240, 735, 735));
+    addPicture("Picture1", QStringLiteral("speech_info.png"), QSize(32, 32),
+               TwipsRect(120, 240, 735, 735));
     title_ =
         addLabel("Label1", QStringLiteral("Tesmi"), TwipsRect(1200, 120, 3015, 375), 0x000000C0);
     title_->setFont(SansFont(8.25, true));
@@ -61,7 +62,8 @@ InfoWindow::InfoWindow(QWidget* parent)
     addLabel("Label4", QStringLiteral("www.zelmora.example (sito)"),
              TwipsRect(1200, 840, 3015, 375), 0x00800000);
     auto* ok = MakeButton(this, "OK", QStringLiteral("OK"), TwipsRect(2640, 2640, 1215, 375));
-    addPicture("Picture2", QStringLiteral(":/kitten.jpg"), TwipsRect(120, 1320, 1935, 1815));
+    addPicture("Picture2", QStringLiteral("kitten.jpg"), QSize(125, 118),
+               TwipsRect(120, 1320, 1935, 1815));
     auto* more = MakeButton(this, "altreinfo", QStringLiteral("Altre INFO"),
                             TwipsRect(2640, 2040, 1215, 375));
 
@@ -100,13 +102,13 @@ QLabel* InfoWindow::addLabel(const char* name, const QString& text, QRect geomet
     return label;
 }
 
-QLabel* InfoWindow::addPicture(const char* name, const QString& resource, QRect geometry) {
+QLabel* InfoWindow::addPicture(const char* name, const QString& file, QSize size, QRect geometry) {
     auto* picture = new QLabel(this);
     picture->setObjectName(QLatin1String(name));
     picture->setGeometry(geometry);
     // At its own size from the top-left corner; whatever does not fit is cut.
     picture->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    picture->setPixmap(QPixmap(resource));
+    picture->setPixmap(PicturePixmap(file, size, *this));
     return picture;
 }
 

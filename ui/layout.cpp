@@ -1,7 +1,14 @@
 #include "ui/layout.h"
 
+#include <QEvent>
+#include <QGuiApplication>
+#include <QPointer>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QTimer>
 #include <QWidget>
+#include <algorithm>
 
 // The pictures are compiled into this static library, whose resources are
 // registered only on request; this must stand outside any namespace.
@@ -14,6 +21,43 @@ namespace zelmora {
 void RegisterPictures() {
     static const bool registered = (registerPictures(), true);
     (void)registered;
+}
+
+namespace {
+
+QString doubleSize(const QString& file) {
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    return file.left(dot) + QLatin1String("@2x") + file.mid(dot);
+}
+
+} // namespace
+
+QIcon Picture(const QString& file) {
+    RegisterPictures();
+    const QPixmap single(QLatin1Char(':') + file);
+    const QPixmap twice(QLatin1Char(':') + doubleSize(file));
+    QIcon icon;
+    icon.addPixmap(single);
+    // Qt takes the drawing whose pixels match the screen's scale, else the
+    // nearest smaller one blown up: so one for 1.5 too, from the large one.
+    icon.addPixmap(twice.scaled(single.size() * 3 / 2, Qt::KeepAspectRatio,
+                                Qt::SmoothTransformation));
+    icon.addPixmap(twice);
+    return icon;
+}
+
+QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window) {
+    RegisterPictures();
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
+    if (ratio <= 1.0)
+        return QPixmap(QLatin1Char(':') + file);
+    // Drawn from the double-size picture at the screen's own scale: a 16
+    // pixel picture is 24 sharp pixels at 1.5, 32 at 2.
+    QPixmap pixmap = QPixmap(QLatin1Char(':') + doubleSize(file))
+                         .scaled(size * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(ratio);
+    return pixmap;
 }
 
 QFont SansFont(double pointSize, bool bold) {
@@ -31,6 +75,73 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
     return button;
+}
+
+namespace {
+
+// The window frame as the window system has drawn it, or, before the window
+// is shown, as it will likely be: the style's title bar and a thin border.
+QMargins frameOf(const QWidget& window) {
+    if (window.isVisible()) {
+        const QRect outer = window.frameGeometry();
+        const QRect inner = window.geometry();
+        const QMargins drawn(inner.left() - outer.left(), inner.top() - outer.top(),
+                             outer.right() - inner.right(), outer.bottom() - inner.bottom());
+        if (!drawn.isNull())
+            return drawn;
+    }
+    const int border = 4;
+    const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + border;
+    return {border, title, border, border};
+}
+
+void placeWithin(QWidget& window, QPoint place) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QMargins frame = frameOf(window);
+    QRect outer(place - QPoint(frame.left(), frame.top()), window.size().grownBy(frame));
+    // Right and bottom edges first, so that a window larger than the screen
+    // keeps its top-left corner (and its title bar) in sight.
+    outer.moveRight(std::min(outer.right(), area.right()));
+    outer.moveBottom(std::min(outer.bottom(), area.bottom()));
+    outer.moveLeft(std::max(outer.left(), area.left()));
+    outer.moveTop(std::max(outer.top(), area.top()));
+    window.setGeometry(QRect(outer.topLeft() + QPoint(frame.left(), frame.top()), window.size()));
+}
+
+// Looks again once the window is on screen with its real frame.
+class PlaceWhenShown final : public QObject {
+public:
+    PlaceWhenShown(QWidget& window, QPoint place)
+        : QObject(&window)
+        , place_(place) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            QPointer<QWidget> window = qobject_cast<QWidget*>(watched);
+            const QPoint place = place_;
+            QTimer::singleShot(0, window, [window, place] {
+                if (window)
+                    placeWithin(*window, place);
+            });
+            watched->removeEventFilter(this);
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QPoint place_;
+};
+
+} // namespace
+
+void PlaceOnScreen(QWidget& window, QPoint place) {
+    placeWithin(window, place);
+    window.installEventFilter(new PlaceWhenShown(window, place));
 }
 
 void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwips) {

@@ -4,6 +4,8 @@
 // (1440 to the inch, 15 to a pixel at 96 dots per inch).
 
 #include <QFont>
+#include <QIcon>
+#include <QPixmap>
 #include <QRect>
 
 class QPushButton;
@@ -32,9 +34,26 @@ inline QFont WindowFont() {
 // A push button of `parent` with its name, caption and place.
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
 
+// A picture of ui/resources ("crayons.png") with its double-size drawing
+// ("crayons@2x.png"), so that it stays sharp on a screen scaled by 1.5 or 2.
+QIcon Picture(const QString& file);
+
+// The same as a pixmap of `size` (device independent pixels) for `window`'s
+// screen.
+QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window);
+
 // Makes the pictures of ui/resources available as ":/name.png". Windows
 // built with MakeFixedWindow need not call it.
 void RegisterPictures();
+
+// Puts a top-level window with its client area's top-left corner at `place`
+// when the whole window, frame included, fits inside the screen's available
+// area there; otherwise moves it in just enough to lie wholly inside (or, when
+// larger than the screen, to its top-left corner). A window scaled up on a
+// small screen so keeps its "OK" and its pictures in sight. Call it once the
+// window has its size; it looks again when the window is first shown, when
+// the real frame is known.
+void PlaceOnScreen(QWidget& window, QPoint place);
 
 // Makes a top-level window of a fixed client size with a title bar that has
 // the close box but neither a minimise nor a maximise box.

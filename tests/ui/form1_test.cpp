@@ -5,6 +5,9 @@
 #include "temp_dir.h"
 #include "ui/form1.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -281,6 +284,25 @@ TEST_F(Form1Test, EmptyPhraseLeavesTheLabelBlankButShowsItsIndex) {
     click("ancora");
     EXPECT_EQ(phraseShown(), QString());
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 2"));
+}
+
+TEST_F(Form1Test, CtrlCAndTheContextMenuCopyThePhraseAsPlainText) {
+    state_.PhraseText = "Prima riga\r\n<b>seconda</b> caff\xE8";
+    open().show();
+    window_->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(window_.get(), Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              QString::fromUtf8("Prima riga\n<b>seconda</b> caff\u00E8"));
+
+    QGuiApplication::clipboard()->clear();
+    const auto actions = label("Label1")->actions();
+    ASSERT_EQ(actions.size(), 1);
+    EXPECT_EQ(actions.front()->text(), QStringLiteral("Copia la frase"));
+    EXPECT_EQ(label("Label1")->contextMenuPolicy(), Qt::ActionsContextMenu);
+    actions.front()->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), phraseShown());
 }
 
 // --- "Apri file" ----------------------------------------------------------

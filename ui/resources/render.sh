@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Regenerates every bitmap in this folder from its SVG source.
-# Needs rsvg-convert (librsvg2-bin) and ImageMagick's convert.
+# Needs rsvg-convert (librsvg2-bin) and ImageMagick's convert:
+# scripts/install-deps art installs them.
 # The normal build does not run this: the rendered files are kept in the repository.
 set -euo pipefail
 
@@ -28,15 +29,21 @@ opaque() { # svg size png
     convert "$tmp/out.png" -background white -alpha remove -alpha off "${png_opts[@]}" "PNG24:$3"
 }
 
-opaque      butterfly.svg      32 butterfly.png
-transparent crayons.svg        16 crayons.png
-opaque      info.svg           16 info.png
-transparent crayons_dialog.svg 32 crayons_dialog.png
-opaque      speech_info.svg    32 speech_info.png
+# Each picture at its own size and at twice that size ("@2x"), which Qt takes
+# on screens scaled by more than 1, so the pictures stay sharp at 1.5x and 2x.
+for scale in 1 2; do
+    at=""
+    [ "$scale" = 1 ] || at="@${scale}x"
+    opaque      butterfly.svg      $((32 * scale)) "butterfly$at.png"
+    transparent crayons.svg        $((16 * scale)) "crayons$at.png"
+    opaque      info.svg           $((16 * scale)) "info$at.png"
+    transparent crayons_dialog.svg $((32 * scale)) "crayons_dialog$at.png"
+    opaque      speech_info.svg    $((32 * scale)) "speech_info$at.png"
 
-rsvg-convert -w 125 -h 118 kitten.svg -o "$tmp/kitten.png"
-convert "$tmp/kitten.png" -background white -alpha remove -alpha off -strip \
-    -sampling-factor 4:2:0 -quality 90 kitten.jpg
+    rsvg-convert -w $((125 * scale)) -h $((118 * scale)) kitten.svg -o "$tmp/kitten.png"
+    convert "$tmp/kitten.png" -background white -alpha remove -alpha off -strip \
+        -sampling-factor 4:2:0 -quality 90 "kitten$at.jpg"
+done
 
 # Application icons for desktop menus (rounded corners stay transparent).
 for size in 16 32 48 64 128 256; do
