@@ -3,18 +3,26 @@
 #include "app/error_messages.h"
 #include "ui/qt_strings.h"
 
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 
 namespace zelmora {
 
 namespace {
 
-// Some message boxes (the instructions of "Apri file") have long titles;
-// without this the narrow box cuts them.
+// Some message boxes (the instructions of "Apri file") have a title longer
+// than their text; the window system would cut it in a box that narrow. A
+// spacer as wide as the title, in the title bar's bold face, with room for
+// the title bar's icon and buttons, keeps it whole.
 void widenForTitle(QMessageBox& box, const QString& title) {
-    const int titleWidth = box.fontMetrics().horizontalAdvance(title) + 120;
-    box.setStyleSheet(QStringLiteral("QLabel#qt_msgbox_label { min-width: %1px; }")
-                          .arg(std::max(0, titleWidth - 80)));
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int width = QFontMetrics(titleFont).horizontalAdvance(title) + 160;
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 void show(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text) {
