@@ -36,7 +36,10 @@ run:
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure --no-tests=error --parallel $(JOBS)
 
+# Packages left from an earlier version are removed first, so that
+# zelmora_*.deb names the new one alone.
 package: build
+	rm -f zelmora_*.deb $(BUILD_DIR)/zelmora_*.deb
 	cd $(BUILD_DIR) && cpack -G DEB
 	cp $(BUILD_DIR)/zelmora_*.deb .
 

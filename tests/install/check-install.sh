@@ -1,18 +1,20 @@
 #!/bin/sh
 # Installs the build into a temporary prefix and checks what the desktop and
 # the package need: every installed file in its place, the desktop entry and
-# the AppStream metainfo valid and naming the application id, and the
-# installed terminal command running on the installed sample phrases.
+# the AppStream metainfo valid and naming the application id, a copy of the
+# desktop entry made for starting at login as the manual pages tell, the
+# compressed manual pages and changelog, the bash completion of zelmora-oggi,
+# and the installed terminal command running on the installed sample phrases.
 #
-# usage: check-install.sh CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR
+# usage: check-install.sh CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR MANDIR
 # (the directories relative to the prefix, as GNUInstallDirs gives them)
 set -eu
 
-if [ $# -ne 7 ]; then
-    echo "usage: $0 CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR" >&2
+if [ $# -ne 8 ]; then
+    echo "usage: $0 CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR MANDIR" >&2
     exit 2
 fi
-cmake=$1 build=$2 config=$3 id=$4 bindir=$5 datadir=$6 docdir=$7
+cmake=$1 build=$2 config=$3 id=$4 bindir=$5 datadir=$6 docdir=$7 mandir=$8
 
 failures=0
 fail() {
@@ -48,6 +50,10 @@ for size in 16 32 48 64 128 256; do
 done
 expected="$expected $datadir/icons/hicolor/scalable/apps/$id.svg"
 expected="$expected $docdir/tesmiLeggimi.txt $docdir/tesmi.txt"
+expected="$expected $docdir/copyright $docdir/changelog.Debian.gz"
+manpages="$mandir/man1/zelmora.1.gz $mandir/man1/zelmora-oggi.1.gz"
+completion="$datadir/bash-completion/completions/zelmora-oggi"
+expected="$expected $manpages $completion"
 for file in $expected; do
     if [ ! -s "$prefix/$file" ]; then
         fail "$file is missing or empty"
@@ -70,6 +76,55 @@ echo "== desktop-file-validate $desktop"
 if [ -f "$prefix/$desktop" ]; then
     desktop-file-validate "$prefix/$desktop" || fail "desktop-file-validate reported errors"
     grep -qx "Icon=$id" "$prefix/$desktop" || fail "the desktop entry's Icon is not $id"
+fi
+
+echo "== the desktop entry copied for starting at login, with Path="
+# As zelmora(1), the README and the guide tell: a copy in
+# ~/.config/autostart/ with a line naming the folder of tesmi.txt added at
+# the end. The line must land in the [Desktop Entry] group and keep it valid.
+if [ -f "$prefix/$desktop" ]; then
+    mkdir -p "$prefix/autostart"
+    cp "$prefix/$desktop" "$prefix/autostart/"
+    echo "Path=$prefix/Le mie frasi" >>"$prefix/autostart/$id.desktop"
+    desktop-file-validate "$prefix/autostart/$id.desktop" ||
+        fail "the autostart copy with a Path= line is not a valid desktop entry"
+    groups=$(grep -c '^\[' "$prefix/autostart/$id.desktop")
+    [ "$groups" -eq 1 ] ||
+        fail "the desktop entry has $groups groups: a Path= line added at the end misses [Desktop Entry]"
+fi
+
+echo "== compressed manual pages and changelog"
+for file in $manpages $docdir/changelog.Debian.gz; do
+    [ -f "$prefix/$file" ] || continue
+    gzip -t "$prefix/$file" 2>&1 || fail "$file is not a whole gzip file"
+done
+
+echo "== bash completion of zelmora-oggi"
+if [ -f "$prefix/$completion" ]; then
+    mkdir -p "$prefix/frasi/Le mie frasi" "$prefix/frasi/altro"
+    # Completes the long options, and after -C the folders only (the blank in
+    # a folder's name included). Each offer is printed in brackets, sorted.
+    if ! result=$(cd "$prefix/frasi" && : >file.txt && bash -c '
+        source "$1" || exit 1
+        complete -p zelmora-oggi || exit 1
+        offers() {
+            COMP_WORDS=("$@") COMP_CWORD=$(($# - 1))
+            _zelmora_oggi
+            printf "[%s]\n" "${COMPREPLY[@]}" | sort | tr -d "\n"
+            echo
+        }
+        offers zelmora-oggi --h
+        offers zelmora-oggi -C "Le"
+        offers zelmora-oggi -C ""' sh "$prefix/$completion" 2>&1); then
+        printf '%s\n' "$result"
+        fail "sourcing $completion does not define the completion of zelmora-oggi"
+    else
+        printf '%s\n' "$result"
+        expected_result=$(printf '%s\n' "complete -F _zelmora_oggi zelmora-oggi" "[--help]" \
+            "[Le mie frasi]" "[Le mie frasi][altro]")
+        [ "$result" = "$expected_result" ] ||
+            fail "the completion of zelmora-oggi offers the wrong words"
+    fi
 fi
 
 echo "== appstreamcli validate --no-net $metainfo"
