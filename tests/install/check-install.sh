@@ -6,15 +6,16 @@
 # compressed manual pages and changelog, the bash completion of zelmora-oggi,
 # and the installed terminal command running on the installed sample phrases.
 #
-# usage: check-install.sh CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR MANDIR
+# usage: check-install.sh CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR MANDIR GUIDE
+# (GUIDE: where the window looks for the installed guide, from BINDIR)
 # (the directories relative to the prefix, as GNUInstallDirs gives them)
 set -eu
 
-if [ $# -ne 8 ]; then
-    echo "usage: $0 CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR MANDIR" >&2
+if [ $# -ne 9 ]; then
+    echo "usage: $0 CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR MANDIR GUIDE" >&2
     exit 2
 fi
-cmake=$1 build=$2 config=$3 id=$4 bindir=$5 datadir=$6 docdir=$7 mandir=$8
+cmake=$1 build=$2 config=$3 id=$4 bindir=$5 datadir=$6 docdir=$7 mandir=$8 guide=$9
 
 failures=0
 fail() {
@@ -136,6 +137,11 @@ if [ -f "$prefix/$metainfo" ]; then
     grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$prefix/$metainfo" ||
         fail "the metainfo does not launch $id.desktop"
 fi
+
+echo "== the guide where the installed window looks for it"
+# "Altre INFO" in a folder without tesmiLeggimi.txt opens the installed one,
+# found from the folder of the installed program.
+[ -f "$prefix/$bindir/$guide" ] || fail "no guide at $bindir/$guide, where the window looks"
 
 echo "== installed zelmora-oggi on the installed sample phrases"
 if [ -x "$prefix/$bindir/zelmora-oggi" ] && [ -f "$prefix/$docdir/tesmi.txt" ]; then
