@@ -40,8 +40,8 @@ QIcon Picture(const QString& file) {
     icon.addPixmap(single);
     // Qt takes the drawing whose pixels match the screen's scale, else the
     // nearest smaller one blown up: so one for 1.5 too, from the large one.
-    icon.addPixmap(twice.scaled(single.size() * 3 / 2, Qt::KeepAspectRatio,
-                                Qt::SmoothTransformation));
+    icon.addPixmap(
+        twice.scaled(single.size() * 3 / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation));
     icon.addPixmap(twice);
     return icon;
 }

@@ -15,8 +15,8 @@ namespace {
 
 void ExpectWhollyOnScreen(QWidget& window) {
     const QRect area = window.screen()->availableGeometry();
-    EXPECT_TRUE(area.contains(window.frameGeometry())) << "frame " << window.frameGeometry().x()
-                                                       << "," << window.frameGeometry().y();
+    EXPECT_TRUE(area.contains(window.frameGeometry()))
+        << "frame " << window.frameGeometry().x() << "," << window.frameGeometry().y();
     EXPECT_TRUE(area.contains(window.geometry()));
 }
 
