@@ -15,8 +15,6 @@ namespace zelmora::fuzz {
 
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
-
 [[noreturn]] void fail(const std::string& what) {
     throw InvariantFailure(what);
 }
@@ -217,28 +215,6 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n,
 }
 
 } // namespace
-
-std::vector<std::string> ReferenceLines(std::string_view file) {
-    if (file.substr(0, kBom.size()) == kBom)
-        file.remove_prefix(kBom.size());
-    std::vector<std::string> lines;
-    std::string line;
-    std::size_t i = 0;
-    while (i < file.size()) {
-        const char c = file[i++];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i < file.size() && file[i] == '\n')
-                ++i;
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-            if (i == file.size())
-                lines.push_back(line);
-        }
-    }
-    return lines;
-}
 
 void CheckPhraseFile(std::string_view file, std::int64_t n,
                      std::initializer_list<std::size_t> blockSizes) {
