@@ -236,8 +236,8 @@ void PhraseArchiveInput(const std::uint8_t* data, std::size_t size) {
     const std::size_t blockSize = std::size_t{header[2]} + 1;
     const std::string_view file(reinterpret_cast<const char*>(data) + headerSize,
                                 size - headerSize);
-    // PhraseScanner reads at least 10 bytes at a time; 10..14 shift the block
-    // ends across five consecutive bytes, the separator and its line end.
+    // Blocks of 10..14 bytes shift the block ends across five consecutive
+    // bytes, the separator and its line end.
     CheckPhraseFile(file, n, {blockSize, 10, 11, 12, 13, 14});
 }
 

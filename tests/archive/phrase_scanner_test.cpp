@@ -30,8 +30,7 @@ struct Reading {
 };
 
 // Small blocks and small reads put block boundaries inside line ends,
-// separators and the byte-order mark. Blocks are never smaller than a
-// separator and its line end, so below that size only the reads differ.
+// separators and the byte-order mark.
 const std::vector<Reading> kSmallReadings = {{1, 1},  {1, 2},  {1, 3},  {7, kWhole},
                                              {16, 1}, {16, 7}, {64, 5}, {3, 2}};
 
