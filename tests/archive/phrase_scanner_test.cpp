@@ -1,6 +1,7 @@
 #include "phrase_reference.h"
 #include "phrase_scanner.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -207,6 +208,50 @@ TEST(PhraseScanner, AgreesWithReferenceOnLongerInputs) {
         }
         SCOPED_TRACE(Printable(bytes));
         ExpectScannerAgreesWithReference(bytes, kSmallReadings);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(PhraseScanner, AgreesWithReferenceWhenSkipsReadsAndCountsMix) {
+    // Files of some hundred bytes thick with hyphens, read in blocks large
+    // enough for the separator search to pass over many bytes at a time, by
+    // skips and line reads in random turns, then a count of what is left.
+    const std::vector<std::string> pieces = {"----", "-",  "--", "---", "-----",       "\r\n",
+                                             "\r",   "\n", "ab", " ",   "\r\n----\r\n"};
+    const std::vector<Reading> readings = {
+        {PhraseScanner::kDefaultBlockSize, kWhole}, {256, kWhole}, {300, 7}, {133, 64}};
+    std::mt19937 engine(5150);
+    for (int round = 0; round < 150; ++round) {
+        std::string bytes = round % 3 == 0 ? "\xEF\xBB\xBF" : "";
+        const std::size_t length = 200 + engine() % 1200;
+        while (bytes.size() < length)
+            bytes += pieces[engine() % pieces.size()];
+        const std::vector<std::string> lines = ReferenceLines(bytes);
+        SCOPED_TRACE(Printable(bytes));
+        for (const Reading& reading : readings) {
+            SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
+                         std::to_string(reading.chunk));
+            TrickleSource source(bytes, reading.chunk);
+            PhraseScanner scanner(source, reading.blockSize);
+            std::string line;
+            std::size_t next = 0; // the line the scanner is at
+            while (next < lines.size() && engine() % 16 != 0) {
+                if (engine() % 2 == 0) {
+                    ASSERT_TRUE(scanner.readLine(line));
+                    ASSERT_EQ(line, lines[next++]);
+                    continue;
+                }
+                const auto separator =
+                    std::find(lines.begin() + static_cast<long>(next), lines.end(), "----");
+                ASSERT_EQ(scanner.skipPastSeparator(), separator != lines.end());
+                next = static_cast<std::size_t>(separator - lines.begin()) + 1;
+            }
+            next = std::min(next, lines.size());
+            EXPECT_EQ(scanner.countSeparators(),
+                      std::count(lines.begin() + static_cast<long>(next), lines.end(), "----"));
+            EXPECT_TRUE(scanner.atEnd());
+        }
         if (HasFailure())
             return;
     }
