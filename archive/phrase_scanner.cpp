@@ -158,15 +158,18 @@ std::int64_t PhraseScanner::searchBuffer(char* last, std::int64_t wanted, char*&
     // bytes that are left.
     first = std::max(from, first - 1);
 #endif
-    for (; first < last; ++first) {
+    while (first < last) {
         first = static_cast<char*>(std::memchr(first, '-', static_cast<std::size_t>(last - first)));
         if (!first)
             break;
-        if (separatorAt(first)) {
-            found = first;
-            if (++count == wanted)
-                break;
+        if (!separatorAt(first)) {
+            ++first;
+            continue;
         }
+        found = first;
+        if (++count == wanted)
+            break;
+        first += kSeparatorLength; // to its line end, which begins no separator
     }
     return count;
 }
