@@ -215,13 +215,6 @@ void PhraseScanner::settle() {
     skipLineEnd();
 }
 
-bool PhraseScanner::skipPastSeparator() {
-    if (skipped_ == counted_ && !countAhead())
-        return false;
-    ++skipped_;
-    return true;
-}
-
 std::int64_t PhraseScanner::countSeparators() {
     std::int64_t count = 0;
     while (countAhead()) {

@@ -42,7 +42,12 @@ public:
 
     // Moves past the next separator line and its line end. Returns false,
     // having read to the end, when the input ends first.
-    bool skipPastSeparator();
+    bool skipPastSeparator() {
+        if (skipped_ == counted_ && !countAhead())
+            return false;
+        ++skipped_;
+        return true;
+    }
 
     // Counts the separator lines from here to the end of the input.
     std::int64_t countSeparators();
