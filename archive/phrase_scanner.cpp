@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
+#define ZELMORA_SCANNER_SSE2 1
 #endif
 
 namespace zelmora {
@@ -13,92 +15,92 @@ namespace zelmora {
 namespace {
 
 constexpr std::size_t kSeparatorLength = PhraseScanner::kSeparator.size();
-// Bytes a separator needs to be recognised: the hyphens and what follows.
-constexpr std::size_t kLookahead = kSeparatorLength + 1;
+// Room before each block for the bytes kept from the one before: the byte
+// before the first unread one and at most the hyphens of a separator that
+// the block ended in.
+constexpr std::size_t kKeep = 16;
+constexpr std::size_t kCacheLine = 64;
 
 bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
-// Whether the four hyphens of a separator and a line end are the five bytes
-// from `at`. (A line must also begin at `at`.)
-bool isSeparatorText(const char* at) {
-    return std::memcmp(at, PhraseScanner::kSeparator.data(), kSeparatorLength) == 0 &&
+// Whether a separator line begins at `at`: a line end before it, the four
+// hyphens, a line end after them.
+bool separatorAt(const char* at) {
+    return isLineEnd(at[-1]) &&
+           std::memcmp(at, PhraseScanner::kSeparator.data(), kSeparatorLength) == 0 &&
            isLineEnd(at[kSeparatorLength]);
 }
 
-// Whether a separator line could begin at `at`, as far as the bytes before
-// `last` tell: a line begins there (`lineStarts`), then four hyphens and a
-// line end. Bytes from `last` on are not known yet, so they may be anything.
-bool mayBeginSeparator(const char* at, const char* last, bool lineStarts) {
-    if (!lineStarts)
-        return false;
-    if (last - at > static_cast<std::ptrdiff_t>(kSeparatorLength))
-        return isSeparatorText(at);
-    return std::all_of(at, last, [](char c) { return c == '-'; });
-}
+#if ZELMORA_SCANNER_SSE2
+constexpr std::ptrdiff_t kPairBlock = 128;
 
-// The pairs of hyphens among the 128 bytes from `p`, taken as 64 pairs
-// p[2k], p[2k + 1]: bit k is set when both bytes of pair k are hyphens.
-inline std::uint64_t hyphenPairs(const char* p) {
-#if defined(__SSE2__)
-    const __m128i pair = _mm_set1_epi16(0x2D2D); // "--"
-    const auto* block = reinterpret_cast<const __m128i*>(p);
-    // 32 bytes, 16 pairs: each pair compared at once, then narrowed to a byte
-    // and to a bit.
-    const auto bits = [&](int i) {
-        const __m128i a = _mm_cmpeq_epi16(_mm_loadu_si128(block + 2 * i), pair);
-        const __m128i b = _mm_cmpeq_epi16(_mm_loadu_si128(block + 2 * i + 1), pair);
-        return std::uint64_t{static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(a, b)))};
+// Bit k: bytes 2k and 2k + 1 of the 128 from `p` are both hyphens.
+std::uint64_t hyphenPairs(const char* p) {
+    const __m128i twoHyphens = _mm_set1_epi16(0x2D2D);
+    const auto* bytes = reinterpret_cast<const __m128i*>(p);
+    // 32 bytes: their 16 pairs compared at once, then narrowed to a bit each.
+    const auto bits = [&](int i) -> std::uint64_t {
+        const __m128i low = _mm_cmpeq_epi16(_mm_loadu_si128(bytes + 2 * i), twoHyphens);
+        const __m128i high = _mm_cmpeq_epi16(_mm_loadu_si128(bytes + 2 * i + 1), twoHyphens);
+        return static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
     };
     return bits(0) | bits(1) << 16 | bits(2) << 32 | bits(3) << 48;
-#else
-    if (!std::memchr(p, '-', 128))
-        return 0;
-    std::uint64_t pairs = 0;
-    for (unsigned k = 0; k < 64; ++k) {
-        if (p[2 * k] == '-' && p[2 * k + 1] == '-')
-            pairs |= std::uint64_t{1} << k;
-    }
-    return pairs;
-#endif
 }
+
+// The pairs of a block from `offset` bytes into it on.
+std::uint64_t pairsFrom(std::ptrdiff_t offset) {
+    const auto firstPair = static_cast<unsigned>(offset + 1) / 2;
+    return firstPair < 64 ? ~std::uint64_t{0} << firstPair : 0;
+}
+#endif
 
 } // namespace
 
-PhraseScanner::PhraseScanner(ByteSource& source, std::size_t blockSize)
+PhraseScanner::PhraseScanner(ByteSource& source, std::size_t blockSize, Search search)
     : source_(source)
-    , buffer_(std::max(blockSize, kLookahead * 2) + kLookahead) {}
+    , blockSize_(std::max<std::size_t>(blockSize, 1))
+    , search_(search)
+    , storage_(std::make_unique_for_overwrite<char[]>(kKeep + kCacheLine + blockSize_ + 1)) {
+    // Each read lands on a cache-line boundary: a file's pages are copied
+    // there far faster than to an address off the boundary.
+    const auto offset = reinterpret_cast<std::uintptr_t>(storage_.get() + kKeep) % kCacheLine;
+    block_ = storage_.get() + kKeep + (offset == 0 ? 0 : kCacheLine - offset);
+    pos_ = end_ = block_;
+    block_[-1] = '\n'; // the first line begins at the first byte
+}
+
+// Moves the unread bytes, with the one before them, to just before the block
+// and reads the next block after them. Every caller has read all but a few
+// bytes first. At the end of the input a line end is put after the last
+// byte, where the separator search finds it (no line is read from it).
+bool PhraseScanner::refill() {
+    if (eof_)
+        return false;
+    const auto kept = static_cast<std::size_t>(end_ - pos_) + 1;
+    std::memmove(block_ - kept, pos_ - 1, kept);
+    pos_ = block_ - kept + 1;
+    end_ = block_ + source_.read(std::span<char>(block_, blockSize_));
+    if (end_ == block_) {
+        eof_ = true;
+        *end_ = '\n';
+        return false;
+    }
+    return true;
+}
 
 void PhraseScanner::start() {
     if (started_)
         return;
     started_ = true;
-    // Make sure a whole byte-order mark is in the buffer before looking at it.
-    while (end_ < 3 && refill()) {
+    while (end_ - pos_ < 3 && refill()) {
     }
-    empty_ = end_ == 0;
-    if (end_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0)
-        pos_ = 3;
-}
-
-bool PhraseScanner::refill() {
-    if (eof_)
-        return false;
-    pairsBlockValid_ = false; // the bytes move
-    if (pos_ > 0) {
-        std::memmove(buffer_.data(), buffer_.data() + pos_, end_ - pos_);
-        end_ -= pos_;
-        pos_ = 0;
+    empty_ = pos_ == end_;
+    if (end_ - pos_ >= 3 && std::memcmp(pos_, "\xEF\xBB\xBF", 3) == 0) {
+        pos_ += 3;
+        pos_[-1] = '\n'; // the first line begins after the mark
     }
-    const std::size_t n =
-        source_.read(std::span<char>(buffer_.data() + end_, buffer_.size() - end_));
-    if (n == 0) {
-        eof_ = true;
-        return false;
-    }
-    end_ += n;
-    return true;
 }
 
 bool PhraseScanner::sourceIsEmpty() {
@@ -107,209 +109,120 @@ bool PhraseScanner::sourceIsEmpty() {
 }
 
 bool PhraseScanner::atEnd() {
+    settle();
     start();
     return pos_ == end_ && !refill();
 }
 
-bool PhraseScanner::separatorAt(std::size_t i) const {
-    if (end_ - i < kSeparatorLength ||
-        std::memcmp(buffer_.data() + i, kSeparator.data(), kSeparatorLength) != 0)
-        return false;
-    return i + kSeparatorLength == end_ || isLineEnd(buffer_[i + kSeparatorLength]);
-}
-
-// The block search. 128 bytes at a time: four hyphens in a row beginning
-// anywhere from p - 1 to p + 126 fill one of the block's pairs (see
-// hyphenPairs), so only the places the pairs of hyphens name need a look; a
-// beginning at p + 127 is the next block's p - 1. Each pair of hyphens names
-// one place: the hyphen just before the pair when there is one (no line
-// begins at the pair then), else the pair itself.
-//
-// Each separator found is handed to `found`, which returns whether to go on.
-// When it says stop, the search remembers the block and the pairs there not
-// looked at yet, and the next search resumes from them: skipping goes
-// through each block once however many separators it holds.
-//
-// Returns true when `found` said stop. Otherwise it stops before the last
-// bytes of the buffer, or at a separator that may begin too near end_ to
-// judge, and leaves pos_ there for the search hyphen by hyphen.
-template <typename Found> bool PhraseScanner::searchBlocks(Found&& found) {
-    const char* const base = buffer_.data();
-    const char* const first = base + pos_;
-    const char* const last = base + end_;
-    const bool lineAtFirst = atLineStart_;
-    const char* p = first;
-    std::uint64_t pairs = 0;
-    if (pairsBlockValid_ && pos_ >= pairsBlock_ && pos_ - pairsBlock_ < kPairsBlockSize) {
-        p = base + pairsBlock_;
-        // The pairs from pos_ on.
-        const std::size_t passed = (pos_ - pairsBlock_ + 1) / 2;
-        pairs = passed < 64 ? pendingPairs_ & (~std::uint64_t{0} << passed) : 0;
-    } else if (static_cast<std::size_t>(last - p) >= kPairsBlockSize) {
-        pairs = hyphenPairs(p);
-    } else {
-        return false;
-    }
-    pairsBlockValid_ = false;
-    for (;;) {
-        while (pairs != 0) {
-            const char* at = p + 2 * std::countr_zero(pairs);
-            pairs &= pairs - 1;
-            if (at - first >= 2 && last - at > static_cast<std::ptrdiff_t>(kSeparatorLength)) {
-                // All the bytes needed are in the buffer, the one before the
-                // place included. (Computed rather than branched on: whether
-                // the pair is the first or the second of the hyphens is a
-                // toss-up the processor cannot learn.)
-                at -= static_cast<int>(at[-1] == '-');
-                if (!isLineEnd(at[-1]) || !isSeparatorText(at))
-                    continue;
-            } else {
-                if (at != first && at[-1] == '-')
-                    --at;
-                if (!(at == first ? lineAtFirst : isLineEnd(at[-1])))
-                    continue;
-                if (last - at <= static_cast<std::ptrdiff_t>(kSeparatorLength)) {
-                    if (mayBeginSeparator(at, last, true)) {
-                        pos_ = static_cast<std::size_t>(at - base);
-                        atLineStart_ = true;
-                        return false;
-                    }
-                    continue;
-                }
-                if (!isSeparatorText(at))
-                    continue;
-            }
-            // A separator at `at`.
-            if (!found(static_cast<std::size_t>(at - base))) {
-                pairsBlock_ = static_cast<std::size_t>(p - base);
-                pendingPairs_ = pairs;
-                pairsBlockValid_ = true;
-                return true;
-            }
-            // The pairs in its hyphens are done with.
-            const auto done = (static_cast<std::size_t>(at - p) + kSeparatorLength + 1) / 2;
-            pairs &= done < 64 ? ~std::uint64_t{0} << done : 0;
-        }
-        p += kPairsBlockSize;
-        if (static_cast<std::size_t>(last - p) < kPairsBlockSize)
-            break;
-        pairs = hyphenPairs(p);
-    }
-    // Every place before p - 1 is judged, so the search goes on from there,
-    // unless that is inside the last separator found: no line begins in one
-    // before its line end.
-    const auto rest = static_cast<std::size_t>(p - 1 - base);
-    if (rest > pos_) {
-        pos_ = rest;
-        atLineStart_ = isLineEnd(buffer_[rest - 1]);
-    }
-    return false;
-}
-
-std::size_t PhraseScanner::nextPossibleSeparator() const {
-    const char* const base = buffer_.data();
-    const char* const first = base + pos_;
-    const char* const last = base + end_;
-    for (const char* p = first; p < last; ++p) {
-        p = static_cast<const char*>(std::memchr(p, '-', static_cast<std::size_t>(last - p)));
-        if (!p)
-            break;
-        if (mayBeginSeparator(p, last, p == first ? atLineStart_ : isLineEnd(p[-1])))
-            return static_cast<std::size_t>(p - base);
-    }
-    return end_;
-}
-
-bool PhraseScanner::findSeparator(std::size_t& at) {
-    start();
-    for (;;) {
-        if (searchBlocks([&at](std::size_t i) {
-                at = i;
-                return false;
-            }))
-            return true;
-        const std::size_t i = nextPossibleSeparator();
-        if (i == end_) {
-            if (pos_ < end_)
-                atLineStart_ = isLineEnd(buffer_[end_ - 1]);
-            pos_ = end_;
-            if (!refill())
-                return false;
-            continue;
-        }
-        // With the line end after the hyphens in the buffer, the search has
-        // judged the place on all the bytes it needs: it is a separator.
-        if (end_ - i >= kLookahead) {
-            at = i;
-            return true;
-        }
-        if (!eof_) {
-            // The candidate runs past the buffer: keep it and read on.
-            atLineStart_ = true;
-            pos_ = i;
-            refill();
-            continue;
-        }
-        // At the end of the input the candidate is judged on the bytes there are.
-        if (separatorAt(i)) {
-            at = i;
-            return true;
-        }
-        atLineStart_ = false;
-        pos_ = i + 1;
-    }
-}
-
-void PhraseScanner::consumeLineEnd() {
+// Passes over the line end at pos_: CR LF, CR or LF (or nothing at the end).
+void PhraseScanner::skipLineEnd() {
     if (pos_ == end_ && !refill())
         return;
-    if (buffer_[pos_] == '\r') {
+    if (*pos_ == '\r') {
         ++pos_;
         if (pos_ == end_ && !refill())
             return;
-        if (buffer_[pos_] == '\n')
-            ++pos_;
-    } else if (buffer_[pos_] == '\n') {
+    }
+    if (*pos_ == '\n')
         ++pos_;
+}
+
+// Looks for the separator lines that begin in [pos_, last), first to last,
+// until `wanted` are found. Returns how many were found, the last of them at
+// `found`. The bytes from pos_ - 1 to last + 4 are all there to look at.
+std::int64_t PhraseScanner::searchBuffer(char* last, std::int64_t wanted, char*& found) const {
+    std::int64_t count = 0;
+    char* const from = pos_;
+    char* first = from;
+#if ZELMORA_SCANNER_SSE2
+    // Most of a phrase file holds no two hyphens in a row, and four in a row
+    // always fill one of the pairs of bytes at even distances from where the
+    // search begins: the pair of the first hyphen or of the second. So the
+    // search passes over 128 bytes at a time, comparing their 64 pairs with
+    // "--", and looks for a separator only where a pair matches, on its first
+    // hyphen or on the one before it.
+    for (; search_ == Search::Fastest && last - first >= kPairBlock; first += kPairBlock) {
+        for (std::uint64_t pairs = hyphenPairs(first); pairs != 0;) {
+            char* at = first + 2 * std::countr_zero(pairs);
+            pairs &= pairs - 1;
+            at -= static_cast<int>(at != from && at[-1] == '-');
+            if (!separatorAt(at))
+                continue;
+            found = at;
+            if (++count == wanted)
+                return count;
+            // The pairs in its hyphens begin no other separator.
+            pairs &= pairsFrom(at + kSeparatorLength - first);
+        }
+    }
+    // A separator beginning on the last byte looked at has its pair in the
+    // bytes that are left.
+    first = std::max(from, first - 1);
+#endif
+    while (first < last) {
+        first = static_cast<char*>(std::memchr(first, '-', static_cast<std::size_t>(last - first)));
+        if (!first)
+            break;
+        if (!separatorAt(first)) {
+            ++first;
+            continue;
+        }
+        found = first;
+        if (++count == wanted)
+            break;
+        first += kSeparatorLength; // to its line end, which begins no separator
+    }
+    return count;
+}
+
+// Where the bytes the separator search can judge end. A separator is judged
+// on the byte after its hyphens, so the last four bytes wait for the next
+// block; at the end of the input the line end put after the last byte stands
+// in for that byte.
+char* PhraseScanner::searchEnd() const {
+    const std::size_t waiting = eof_ ? kSeparatorLength - 1 : kSeparatorLength;
+    return end_ - std::min(static_cast<std::size_t>(end_ - pos_), waiting);
+}
+
+// Counts the separators in the rest of the buffer, reading on until there is
+// one. Returns false, having read to the end, when the input ends first.
+bool PhraseScanner::countAhead() {
+    settle();
+    start();
+    for (;;) {
+        char* last = searchEnd();
+        counted_ = searchBuffer(last, std::numeric_limits<std::int64_t>::max(), lastCounted_);
+        if (counted_ > 0)
+            return true;
+        if (eof_) {
+            pos_ = end_;
+            return false;
+        }
+        pos_ = last;
+        refill();
     }
 }
 
-bool PhraseScanner::skipPastSeparator() {
-    std::size_t at = 0;
-    const auto takeFirst = [&at](std::size_t i) {
-        at = i;
-        return false;
-    };
-    // Most separators lie wholly in the buffer: the block search alone finds
-    // them, without the general search's rounds.
-    if (!(started_ && searchBlocks(takeFirst)) && !findSeparator(at))
-        return false;
-    pos_ = at + kSeparatorLength;
-    if (end_ - pos_ >= 2 && buffer_[pos_] == '\r' && buffer_[pos_ + 1] == '\n')
-        pos_ += 2; // the usual line end, wholly in the buffer
-    else
-        consumeLineEnd();
-    atLineStart_ = true;
-    return true;
+// Moves pos_ past the separators skipped since the last count, and their line
+// ends.
+void PhraseScanner::settle() {
+    if (skipped_ == 0)
+        return;
+    char* separator = lastCounted_;
+    if (skipped_ < counted_)
+        searchBuffer(searchEnd(), skipped_, separator);
+    counted_ = skipped_ = 0;
+    pos_ = separator + kSeparatorLength;
+    skipLineEnd();
 }
 
 std::int64_t PhraseScanner::countSeparators() {
-    start();
     std::int64_t count = 0;
-    const auto countOne = [this, &count](std::size_t at) {
-        ++count;
-        // The byte after the hyphens is a line end (or nothing), never a hyphen.
-        pos_ = at + kSeparatorLength;
-        atLineStart_ = false;
-        return true;
-    };
-    for (;;) {
-        searchBlocks(countOne);
-        std::size_t at = 0;
-        if (!findSeparator(at))
-            return count;
-        countOne(at);
+    while (countAhead()) {
+        count += counted_;
+        skipped_ = counted_;
     }
+    return count;
 }
 
 bool PhraseScanner::readLine(std::string& line, std::size_t maxBytes, std::size_t* length) {
@@ -318,26 +231,20 @@ bool PhraseScanner::readLine(std::string& line, std::size_t maxBytes, std::size_
     line.clear();
     std::size_t total = 0;
     for (;;) {
-        const char* first = buffer_.data() + pos_;
-        const char* last = buffer_.data() + end_;
-        const char* lineEnd = std::find_if(first, last, isLineEnd);
-        const auto piece = static_cast<std::size_t>(lineEnd - first);
-        total += piece;
+        char* lineEnd = std::find_if(pos_, end_, isLineEnd);
+        const auto piece = static_cast<std::size_t>(lineEnd - pos_);
         if (line.size() < maxBytes)
-            line.append(first, std::min(piece, maxBytes - line.size()));
+            line.append(pos_, std::min(piece, maxBytes - line.size()));
+        total += piece;
         if (length)
             *length = total;
-        if (lineEnd != last) {
-            pos_ = static_cast<std::size_t>(lineEnd - buffer_.data());
-            consumeLineEnd();
-            atLineStart_ = true;
+        pos_ = lineEnd;
+        if (pos_ != end_) {
+            skipLineEnd();
             return true;
         }
-        pos_ = end_;
-        if (!refill()) {
-            atLineStart_ = false;
+        if (!refill())
             return true;
-        }
     }
 }
 

@@ -177,14 +177,15 @@ std::vector<std::string> readAll(PhraseScanner& scanner, std::size_t limit) {
     return lines;
 }
 
-void checkScanner(std::string_view file, const Model& model, std::int64_t n,
-                  std::size_t blockSize) {
-    const std::string where =
-        " (block size " + std::to_string(blockSize) + ", file " + shown(file) + ")";
+void checkScanner(std::string_view file, const Model& model, std::int64_t n, std::size_t blockSize,
+                  PhraseScanner::Search search) {
+    const std::string where = " (block size " + std::to_string(blockSize) +
+                              (search == PhraseScanner::Search::Portable ? ", portable" : "") +
+                              ", file " + shown(file) + ")";
     const std::size_t limit = file.size() + 1;
     {
         MemorySource source(file);
-        PhraseScanner scanner(source, blockSize);
+        PhraseScanner scanner(source, blockSize, search);
         if (scanner.sourceIsEmpty() != file.empty())
             fail("sourceIsEmpty is wrong" + where);
         const auto lines = readAll(scanner, limit);
@@ -193,7 +194,7 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n,
     }
     {
         MemorySource source(file);
-        PhraseScanner scanner(source, blockSize);
+        PhraseScanner scanner(source, blockSize, search);
         const std::int64_t count = scanner.countSeparators();
         if (count != model.count())
             fail("countSeparators gave " + std::to_string(count) + ", expected " +
@@ -203,7 +204,7 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n,
         // Skip to the separator before phrase n, then read what follows.
         const std::int64_t skips = std::clamp<std::int64_t>(n - 1, 0, model.count());
         MemorySource source(file);
-        PhraseScanner scanner(source, blockSize);
+        PhraseScanner scanner(source, blockSize, search);
         for (std::int64_t i = 0; i < skips; ++i)
             if (!scanner.skipPastSeparator())
                 fail("skipPastSeparator failed on separator " + std::to_string(i + 1) + where);
@@ -218,7 +219,7 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n,
     }
     {
         MemorySource source(file);
-        PhraseScanner scanner(source, blockSize);
+        PhraseScanner scanner(source, blockSize, search);
         for (std::int64_t i = 0; i < model.count(); ++i)
             if (!scanner.skipPastSeparator())
                 fail("skipPastSeparator failed on separator " + std::to_string(i + 1) + " of " +
@@ -230,28 +231,6 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n,
 
 } // namespace
 
-std::vector<std::string> ReferenceLines(std::string_view file) {
-    if (file.substr(0, kBom.size()) == kBom)
-        file.remove_prefix(kBom.size());
-    std::vector<std::string> lines;
-    std::string line;
-    std::size_t i = 0;
-    while (i < file.size()) {
-        const char c = file[i++];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i < file.size() && file[i] == '\n')
-                ++i;
-            lines.push_back(line);
-            line.clear();
-        } else {
-            line += c;
-            if (i == file.size())
-                lines.push_back(line);
-        }
-    }
-    return lines;
-}
-
 void CheckPhraseFile(std::string_view file, std::int64_t n,
                      std::initializer_list<std::size_t> blockSizes) {
     const Model model = modelOf(file);
@@ -260,7 +239,8 @@ void CheckPhraseFile(std::string_view file, std::int64_t n,
     checkCount(file, model);
     checkLoad(file, model, n);
     for (const std::size_t blockSize : blockSizes)
-        checkScanner(file, model, n, blockSize);
+        for (const auto search : {PhraseScanner::Search::Fastest, PhraseScanner::Search::Portable})
+            checkScanner(file, model, n, blockSize, search);
 }
 
 void PhraseArchiveInput(const std::uint8_t* data, std::size_t size) {
@@ -272,8 +252,8 @@ void PhraseArchiveInput(const std::uint8_t* data, std::size_t size) {
     const std::size_t blockSize = std::size_t{header[2]} + 1;
     const std::string_view file(reinterpret_cast<const char*>(data) + headerSize,
                                 size - headerSize);
-    // PhraseScanner reads at least 10 bytes at a time; 10..14 shift the block
-    // ends across five consecutive bytes, the separator and its line end.
+    // Blocks of 10..14 bytes shift the block ends across five consecutive
+    // bytes, the separator and its line end.
     CheckPhraseFile(file, n, {blockSize, 10, 11, 12, 13, 14});
 }
 

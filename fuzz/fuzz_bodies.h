@@ -6,6 +6,8 @@
 // Each function throws InvariantFailure when the code under test breaks one
 // of its documented rules; any other exception escaping is a fault as well.
 
+#include "reference_lines.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -20,11 +22,6 @@ class InvariantFailure : public std::logic_error {
 public:
     using std::logic_error::logic_error;
 };
-
-// The lines of a phrase file as the reading rules define them, by the plainest
-// possible loop: a UTF-8 byte-order mark at the start is dropped, a line ends
-// at CR LF, CR or LF, and a line end at the very end opens no further line.
-std::vector<std::string> ReferenceLines(std::string_view file);
 
 // Checks the phrase archive and the scanner on `file` against ReferenceLines:
 // the phrase count, phrase `n` (loaded as LoadPhrase does, with its errors),

@@ -3,6 +3,7 @@
 // Plain, slow readings of a phrase file that the fast routines are checked
 // against, and a source that hands its bytes out a few at a time.
 
+#include "reference_lines.h"
 #include "runtime/byte_source.h"
 
 #include <algorithm>
@@ -37,28 +38,8 @@ private:
     std::size_t pos_ = 0;
 };
 
-// The lines of a phrase file: a leading byte-order mark dropped, then lines
-// ended by CR LF, CR or LF.
-inline std::vector<std::string> ReferenceLines(std::string_view bytes) {
-    if (bytes.starts_with("\xEF\xBB\xBF"))
-        bytes.remove_prefix(3);
-    std::vector<std::string> lines;
-    std::string line;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n') {
-            line += c;
-            continue;
-        }
-        if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n')
-            ++i;
-        lines.push_back(std::move(line));
-        line.clear();
-    }
-    if (!line.empty())
-        lines.push_back(std::move(line));
-    return lines;
-}
+// The fuzzers' reference line splitter, the one the scanner is judged by.
+using fuzz::ReferenceLines;
 
 // Loading phrase `n` line by line: skip n-1 phrases reading every line into
 // the phrase text, then collect lines up to the separator. Gives whether the

@@ -1,6 +1,7 @@
 #include "archive/phrase_scanner.h"
 #include "phrase_reference.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
 #include <random>
@@ -27,18 +28,28 @@ std::vector<std::string> ReadAll(PhraseScanner& scanner) {
 struct Reading {
     std::size_t blockSize;
     std::size_t chunk;
+    PhraseScanner::Search search = PhraseScanner::Search::Fastest;
 };
 
+// The same readings with the portable search as well.
+std::vector<Reading> BothSearches(std::vector<Reading> readings) {
+    const std::size_t n = readings.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        readings.push_back(readings[i]);
+        readings.back().search = PhraseScanner::Search::Portable;
+    }
+    return readings;
+}
+
 // Small blocks and small reads put block boundaries inside line ends,
-// separators and the byte-order mark. Blocks are never smaller than a
-// separator and its line end, so below that size only the reads differ.
+// separators and the byte-order mark.
 const std::vector<Reading> kSmallReadings = {{1, 1},  {1, 2},  {1, 3},  {7, kWhole},
                                              {16, 1}, {16, 7}, {64, 5}, {3, 2}};
 
 std::vector<Reading> AllReadings() {
     std::vector<Reading> readings = kSmallReadings;
     readings.push_back({PhraseScanner::kDefaultBlockSize, kWhole});
-    return readings;
+    return BothSearches(readings);
 }
 
 // Checks reading, counting and skipping of `bytes` against the plain
@@ -56,19 +67,19 @@ void ExpectScannerAgreesWithReference(const std::string& bytes,
                      std::to_string(reading.chunk));
         {
             TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize);
+            PhraseScanner scanner(source, reading.blockSize, reading.search);
             EXPECT_EQ(ReadAll(scanner), lines);
             EXPECT_TRUE(scanner.atEnd());
         }
         {
             TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize);
+            PhraseScanner scanner(source, reading.blockSize, reading.search);
             EXPECT_EQ(scanner.countSeparators(), static_cast<std::int64_t>(separators.size()));
         }
         for (std::size_t k = 1; k <= separators.size() + 1; ++k) {
             SCOPED_TRACE("skip " + std::to_string(k));
             TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize);
+            PhraseScanner scanner(source, reading.blockSize, reading.search);
             bool skipped = true;
             for (std::size_t i = 0; i < k && skipped; ++i)
                 skipped = scanner.skipPastSeparator();
@@ -141,9 +152,10 @@ TEST(PhraseScanner, CountsOnlyWholeSeparatorLines) {
         SCOPED_TRACE(Printable(bytes));
         for (const Reading& reading : AllReadings()) {
             SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
-                         std::to_string(reading.chunk));
+                         std::to_string(reading.chunk) +
+                         (reading.search == PhraseScanner::Search::Portable ? ", portable" : ""));
             TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize);
+            PhraseScanner scanner(source, reading.blockSize, reading.search);
             EXPECT_EQ(scanner.countSeparators(), expected);
         }
     }
@@ -157,7 +169,7 @@ TEST(PhraseScanner, SkippingLandsOnTheLineAfterTheSeparator) {
         SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
                      std::to_string(reading.chunk));
         TrickleSource source(bytes, reading.chunk);
-        PhraseScanner scanner(source, reading.blockSize);
+        PhraseScanner scanner(source, reading.blockSize, reading.search);
         std::string line;
         ASSERT_TRUE(scanner.skipPastSeparator());
         ASSERT_TRUE(scanner.readLine(line));
@@ -208,6 +220,51 @@ TEST(PhraseScanner, AgreesWithReferenceOnLongerInputs) {
         }
         SCOPED_TRACE(Printable(bytes));
         ExpectScannerAgreesWithReference(bytes, kSmallReadings);
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(PhraseScanner, AgreesWithReferenceWhenSkipsReadsAndCountsMix) {
+    // Files of some hundred bytes thick with hyphens, read in blocks large
+    // enough for the separator search to pass over many bytes at a time, by
+    // skips and line reads in random turns, then a count of what is left.
+    const std::vector<std::string> pieces = {"----", "-",  "--", "---", "-----",       "\r\n",
+                                             "\r",   "\n", "ab", " ",   "\r\n----\r\n"};
+    const std::vector<Reading> readings = BothSearches(
+        {{PhraseScanner::kDefaultBlockSize, kWhole}, {256, kWhole}, {300, 7}, {133, 64}});
+    std::mt19937 engine(5150);
+    for (int round = 0; round < 150; ++round) {
+        std::string bytes = round % 3 == 0 ? "\xEF\xBB\xBF" : "";
+        const std::size_t length = 200 + engine() % 1200;
+        while (bytes.size() < length)
+            bytes += pieces[engine() % pieces.size()];
+        const std::vector<std::string> lines = ReferenceLines(bytes);
+        SCOPED_TRACE(Printable(bytes));
+        for (const Reading& reading : readings) {
+            SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
+                         std::to_string(reading.chunk) +
+                         (reading.search == PhraseScanner::Search::Portable ? ", portable" : ""));
+            TrickleSource source(bytes, reading.chunk);
+            PhraseScanner scanner(source, reading.blockSize, reading.search);
+            std::string line;
+            std::size_t next = 0; // the line the scanner is at
+            while (next < lines.size() && engine() % 16 != 0) {
+                if (engine() % 2 == 0) {
+                    ASSERT_TRUE(scanner.readLine(line));
+                    ASSERT_EQ(line, lines[next++]);
+                    continue;
+                }
+                const auto separator =
+                    std::find(lines.begin() + static_cast<long>(next), lines.end(), "----");
+                ASSERT_EQ(scanner.skipPastSeparator(), separator != lines.end());
+                next = static_cast<std::size_t>(separator - lines.begin()) + 1;
+            }
+            next = std::min(next, lines.size());
+            EXPECT_EQ(scanner.countSeparators(),
+                      std::count(lines.begin() + static_cast<long>(next), lines.end(), "----"));
+            EXPECT_TRUE(scanner.atEnd());
+        }
         if (HasFailure())
             return;
     }
