@@ -1,5 +1,6 @@
 #include "runtime/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -7,6 +8,12 @@
 #include <type_traits>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <io.h>
 #include <windows.h>
 #else
@@ -153,8 +160,54 @@ std::string pathText(const std::filesystem::path& path) {
     return out;
 }
 
+namespace {
+
+HANDLE consoleOf(std::FILE* stream) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+std::wstring utf16(std::string_view utf8) {
+    if (utf8.empty())
+        return {};
+    // Bytes that are not UTF-8 become U+FFFD.
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+} // namespace
+
 bool standardOutputIsTerminal() {
-    return _isatty(_fileno(stdout)) != 0;
+    return consoleOf(stdout) != nullptr;
+}
+
+bool writeText(std::FILE* stream, std::string_view utf8) {
+    const HANDLE console = consoleOf(stream);
+    if (!console)
+        return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+    // Whatever the stream still holds goes first, to keep the order.
+    std::fflush(stream);
+    const std::wstring wide = utf16(utf8);
+    std::size_t done = 0;
+    while (done < wide.size()) {
+        // In pieces, as old consoles take only so much at once; a piece
+        // never ends between the two halves of a surrogate pair.
+        std::size_t piece = std::min<std::size_t>(wide.size() - done, 8192);
+        if (done + piece < wide.size() && wide[done + piece - 1] >= 0xD800 &&
+            wide[done + piece - 1] <= 0xDBFF)
+            --piece;
+        DWORD written = 0;
+        if (!WriteConsoleW(console, wide.data() + done, static_cast<DWORD>(piece), &written,
+                           nullptr) ||
+            written == 0)
+            return false;
+        done += written;
+    }
+    return true;
 }
 
 #else
@@ -260,6 +313,10 @@ bool standardOutputIsTerminal() {
     return ::isatty(STDOUT_FILENO) != 0;
 }
 
+bool writeText(std::FILE* stream, std::string_view utf8) {
+    return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+}
+
 #endif
 
 std::tm localNow() {
@@ -280,6 +337,14 @@ double secondsSinceMidnight() {
         std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
            static_cast<double>(millis) / 1000.0;
+}
+
+bool writeStandardOutput(std::string_view utf8) {
+    return writeText(stdout, utf8);
+}
+
+bool writeStandardError(std::string_view utf8) {
+    return writeText(stderr, utf8);
 }
 
 } // namespace zelmora::platform

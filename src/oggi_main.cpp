@@ -31,7 +31,7 @@ int main(int argc, char* argv[]) {
     // a pipe or a file its text goes as it is.
     if (zelmora::platform::standardOutputIsTerminal())
         out = zelmora::ShowControlCharacters(out);
-    std::fwrite(out.data(), 1, out.size(), stdout);
+    zelmora::platform::writeStandardOutput(out);
     // A file that is there but could not be opened (a folder, no permission)
     // was never counted.
     const bool read = found && state.PhraseCount.has_value();
