@@ -210,6 +210,47 @@ bool writeText(std::FILE* stream, std::string_view utf8) {
     return true;
 }
 
+namespace {
+
+int dayOfYear(const SYSTEMTIME& date) {
+    static constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    const int year = date.wYear;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return kDaysBefore[date.wMonth - 1] + date.wDay - 1 + (leap && date.wMonth > 2 ? 1 : 0);
+}
+
+std::tm toTm(const SYSTEMTIME& local) {
+    std::tm out{};
+    out.tm_year = local.wYear - 1900;
+    out.tm_mon = local.wMonth - 1;
+    out.tm_mday = local.wDay;
+    out.tm_hour = local.wHour;
+    out.tm_min = local.wMinute;
+    out.tm_sec = local.wSecond;
+    out.tm_wday = local.wDayOfWeek;
+    out.tm_yday = dayOfYear(local);
+    out.tm_isdst = -1;
+    return out;
+}
+
+} // namespace
+
+// The C runtime's localtime would follow a TZ variable, which on Windows is
+// rarely set and, when it comes from a Unix-like shell, is read wrongly; the
+// calendar day is the one Windows shows.
+std::tm localNow() {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    return toTm(local);
+}
+
+double secondsSinceMidnight() {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    return local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond +
+           local.wMilliseconds / 1000.0;
+}
+
 #else
 
 OpenResult openForReading(const std::filesystem::path& path) {
@@ -317,27 +358,33 @@ bool writeText(std::FILE* stream, std::string_view utf8) {
     return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
 }
 
-#endif
+namespace {
 
-std::tm localNow() {
-    const std::time_t now = std::time(nullptr);
+std::tm localTime(std::time_t when) {
     std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    localtime_r(&when, &local);
     return local;
 }
 
+} // namespace
+
+std::tm localNow() {
+    return localTime(std::time(nullptr));
+}
+
 double secondsSinceMidnight() {
-    const std::tm local = localNow();
-    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
+    // One reading of the clock for the whole seconds and their fraction, so
+    // the two cannot fall on either side of a second's turn.
+    using namespace std::chrono;
+    const system_clock::time_point now = system_clock::now();
+    const std::time_t whole = system_clock::to_time_t(now);
+    const std::tm local = localTime(whole);
+    const auto millis = duration_cast<milliseconds>(now - system_clock::from_time_t(whole)).count();
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
            static_cast<double>(millis) / 1000.0;
 }
+
+#endif
 
 bool writeStandardOutput(std::string_view utf8) {
     return writeText(stdout, utf8);

@@ -69,7 +69,8 @@ bool writeText(std::FILE* stream, std::string_view utf8);
 bool writeStandardOutput(std::string_view utf8);
 bool writeStandardError(std::string_view utf8);
 
-// The current local calendar time.
+// The current local calendar time: the time zone of the system (on Windows
+// the one set in Windows itself, whatever a TZ variable says).
 std::tm localNow();
 
 // Seconds since local midnight, with the sub-second part.
