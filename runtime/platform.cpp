@@ -1,5 +1,6 @@
 #include "runtime/platform.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -7,6 +8,12 @@
 #include <type_traits>
 
 #ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
 #include <io.h>
 #include <windows.h>
 #else
@@ -168,8 +175,95 @@ std::string pathText(const std::filesystem::path& path) {
     return out;
 }
 
+namespace {
+
+HANDLE consoleOf(std::FILE* stream) {
+    const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) ? handle : nullptr;
+}
+
+std::wstring utf16(std::string_view utf8) {
+    if (utf8.empty())
+        return {};
+    // Bytes that are not UTF-8 become U+FFFD.
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+} // namespace
+
 bool standardOutputIsTerminal() {
-    return _isatty(_fileno(stdout)) != 0;
+    return consoleOf(stdout) != nullptr;
+}
+
+bool writeText(std::FILE* stream, std::string_view utf8) {
+    const HANDLE console = consoleOf(stream);
+    if (!console)
+        return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+    // Whatever the stream still holds goes first, to keep the order.
+    std::fflush(stream);
+    const std::wstring wide = utf16(utf8);
+    std::size_t done = 0;
+    while (done < wide.size()) {
+        // In pieces, as old consoles take only so much at once; a piece
+        // never ends between the two halves of a surrogate pair.
+        std::size_t piece = std::min<std::size_t>(wide.size() - done, 8192);
+        if (done + piece < wide.size() && wide[done + piece - 1] >= 0xD800 &&
+            wide[done + piece - 1] <= 0xDBFF)
+            --piece;
+        DWORD written = 0;
+        if (!WriteConsoleW(console, wide.data() + done, static_cast<DWORD>(piece), &written,
+                           nullptr) ||
+            written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+namespace {
+
+int dayOfYear(const SYSTEMTIME& date) {
+    static constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+    const int year = date.wYear;
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return kDaysBefore[date.wMonth - 1] + date.wDay - 1 + (leap && date.wMonth > 2 ? 1 : 0);
+}
+
+std::tm toTm(const SYSTEMTIME& local) {
+    std::tm out{};
+    out.tm_year = local.wYear - 1900;
+    out.tm_mon = local.wMonth - 1;
+    out.tm_mday = local.wDay;
+    out.tm_hour = local.wHour;
+    out.tm_min = local.wMinute;
+    out.tm_sec = local.wSecond;
+    out.tm_wday = local.wDayOfWeek;
+    out.tm_yday = dayOfYear(local);
+    out.tm_isdst = -1;
+    return out;
+}
+
+} // namespace
+
+// The C runtime's localtime would follow a TZ variable, which on Windows is
+// rarely set and, when it comes from a Unix-like shell, is read wrongly; the
+// calendar day is the one Windows shows.
+std::tm localNow() {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    return toTm(local);
+}
+
+double secondsSinceMidnight() {
+    SYSTEMTIME local{};
+    GetLocalTime(&local);
+    return local.wHour * 3600.0 + local.wMinute * 60.0 + local.wSecond +
+           local.wMilliseconds / 1000.0;
 }
 
 #else
@@ -289,26 +383,44 @@ bool standardOutputIsTerminal() {
     return ::isatty(STDOUT_FILENO) != 0;
 }
 
-#endif
+bool writeText(std::FILE* stream, std::string_view utf8) {
+    return std::fwrite(utf8.data(), 1, utf8.size(), stream) == utf8.size();
+}
 
-std::tm localNow() {
-    const std::time_t now = std::time(nullptr);
+namespace {
+
+std::tm localTime(std::time_t when) {
     std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
+    localtime_r(&when, &local);
     return local;
 }
 
+} // namespace
+
+std::tm localNow() {
+    return localTime(std::time(nullptr));
+}
+
 double secondsSinceMidnight() {
-    const std::tm local = localNow();
-    const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-    const auto millis =
-        std::chrono::duration_cast<std::chrono::milliseconds>(sinceEpoch).count() % 1000;
+    // One reading of the clock for the whole seconds and their fraction, so
+    // the two cannot fall on either side of a second's turn.
+    using namespace std::chrono;
+    const system_clock::time_point now = system_clock::now();
+    const std::time_t whole = system_clock::to_time_t(now);
+    const std::tm local = localTime(whole);
+    const auto millis = duration_cast<milliseconds>(now - system_clock::from_time_t(whole)).count();
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
            static_cast<double>(millis) / 1000.0;
+}
+
+#endif
+
+bool writeStandardOutput(std::string_view utf8) {
+    return writeText(stdout, utf8);
+}
+
+bool writeStandardError(std::string_view utf8) {
+    return writeText(stderr, utf8);
 }
 
 } // namespace zelmora::platform

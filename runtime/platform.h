@@ -7,9 +7,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace zelmora::platform {
 
@@ -54,10 +56,25 @@ std::string errorText(int error);
 // UTF-8: the reader of the message decides how to show them).
 std::string pathText(const std::filesystem::path& path);
 
-// Whether standard output is a terminal (rather than a pipe or a file).
+// Whether standard output is a terminal (rather than a pipe or a file). On
+// Windows that is a console; NUL, a character device too, is not one.
 bool standardOutputIsTerminal();
 
-// The current local calendar time.
+// Writes UTF-8 text to a stdio stream the way the user should get it:
+// - on a Windows console, as UTF-16 through the console's own interface, so
+//   accents and the euro sign show right whatever the console's code page;
+// - into a file or a pipe, as UTF-8 bytes with the platform's line ends:
+//   each '\n' stays LF on Linux and becomes CR LF on Windows, where the C
+//   runtime writes the standard streams (and files opened without "b") in
+//   text mode.
+// Like fwrite the bytes may wait in the stream's buffer: std::fflush tells
+// whether they all got out. Returns false when the text was refused at once.
+bool writeText(std::FILE* stream, std::string_view utf8);
+bool writeStandardOutput(std::string_view utf8);
+bool writeStandardError(std::string_view utf8);
+
+// The current local calendar time: the time zone of the system (on Windows
+// the one set in Windows itself, whatever a TZ variable says).
 std::tm localNow();
 
 // Seconds since local midnight, with the sub-second part.

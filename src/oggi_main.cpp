@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
     const std::vector<std::string> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     const auto parsed = zelmora::ParseOggiArguments(arguments);
     if (const auto* complaint = std::get_if<std::string>(&parsed)) {
-        std::fputs(zelmora::ShowControlCharacters(*complaint).c_str(), stderr);
+        zelmora::platform::writeStandardError(zelmora::ShowControlCharacters(*complaint));
         return zelmora::kOggiUsage;
     }
 
@@ -30,9 +30,9 @@ int main(int argc, char* argv[]) {
     // a pipe or a file its text goes as it is. Messages are for people only.
     if (zelmora::platform::standardOutputIsTerminal())
         result.out = zelmora::ShowControlCharacters(result.out);
-    std::fputs(zelmora::ShowControlCharacters(result.err).c_str(), stderr);
-    std::fwrite(result.out.data(), 1, result.out.size(), stdout);
-    if (std::fflush(stdout) != 0)
+    zelmora::platform::writeStandardError(zelmora::ShowControlCharacters(result.err));
+    const bool written = zelmora::platform::writeStandardOutput(result.out);
+    if (!written || std::fflush(stdout) != 0)
         return zelmora::kOggiMissing;
     return result.status;
 }

@@ -11,6 +11,13 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace zelmora {
 namespace {
 
@@ -237,9 +244,20 @@ TEST(PhraseArchiveFile, UnreadableFileRaises75) {
         GTEST_SKIP() << "root reads any file";
     TempDir dir;
     dir.write("tesmi.txt", CrLfLines({"a", "----"}));
+#ifdef _WIN32
+    // Permission bits only make a Windows file read-only; a file another
+    // program keeps open without sharing it cannot be read.
+    const HANDLE held = CreateFileW((dir / "tesmi.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+#else
     std::filesystem::permissions(dir / "tesmi.txt", std::filesystem::perms::none);
+#endif
     PhraseCountValue count;
     EXPECT_EQ(ErrorOf([&] { CountPhrases(dir / "tesmi.txt", count); }), kPathFileAccess);
+#ifdef _WIN32
+    CloseHandle(held);
+#endif
 }
 
 TEST(PhraseArchiveFile, HandlesMoreThan32767PhrasesAcrossManyBlocks) {

@@ -2,14 +2,118 @@
 
 #include "temp_dir.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #include <chrono>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
+#endif
 
 namespace zelmora::test {
+
+#ifdef _WIN32
+
+namespace {
+
+std::wstring widen(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+// One word of a command line, quoted so that the C runtime of the program
+// started (CommandLineToArgvW's rules) gives it back unchanged: backslashes
+// are doubled only where they come before a quote or the closing quote.
+std::wstring quoted(const std::wstring& word) {
+    if (!word.empty() && word.find_first_of(L" \t\n\v\"") == std::wstring::npos)
+        return word;
+    std::wstring out = L"\"";
+    std::size_t backslashes = 0;
+    for (const wchar_t c : word) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        out.append(c == L'"' ? 2 * backslashes + 1 : backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(2 * backslashes, L'\\');
+    out += L'"';
+    return out;
+}
+
+HANDLE openInherited(const std::filesystem::path& path, DWORD access, DWORD disposition) {
+    SECURITY_ATTRIBUTES inherited{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    return CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+} // namespace
+
+ProgramRun RunProgram(const std::filesystem::path& program,
+                      const std::vector<std::string>& arguments,
+                      const std::filesystem::path& directory) {
+    TempDir outputs;
+    ProgramRun run;
+    const std::filesystem::path executable = std::filesystem::path(program).make_preferred();
+    std::wstring commandLine = quoted(executable.native());
+    for (const std::string& argument : arguments)
+        commandLine += L" " + quoted(widen(argument));
+
+    const HANDLE in = openInherited(L"NUL", GENERIC_READ, OPEN_EXISTING);
+    const HANDLE out = openInherited(outputs / "out", GENERIC_WRITE, CREATE_ALWAYS);
+    const HANDLE err = openInherited(outputs / "err", GENERIC_WRITE, CREATE_ALWAYS);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = in;
+    startup.hStdOutput = out;
+    startup.hStdError = err;
+    PROCESS_INFORMATION process{};
+    // No console of its own: its standard streams are the files above.
+    const bool started =
+        in != INVALID_HANDLE_VALUE && out != INVALID_HANDLE_VALUE && err != INVALID_HANDLE_VALUE &&
+        CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup, &process);
+    for (const HANDLE handle : {in, out, err})
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    if (!started)
+        return run;
+
+    DWORD status = 0;
+    const bool ended = WaitForSingleObject(process.hProcess, 60 * 1000) == WAIT_OBJECT_0 &&
+                       GetExitCodeProcess(process.hProcess, &status);
+    if (!ended) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, INFINITE);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    if (!ended)
+        return run;
+    run.out = ReadFile(outputs / "out");
+    run.err = ReadFile(outputs / "err");
+    run.exitCode = static_cast<int>(status);
+    return run;
+}
+
+#else
 
 ProgramRun RunProgram(const std::filesystem::path& program,
                       const std::vector<std::string>& arguments,
@@ -53,5 +157,7 @@ ProgramRun RunProgram(const std::filesystem::path& program,
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
+
+#endif
 
 } // namespace zelmora::test

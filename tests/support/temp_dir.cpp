@@ -3,9 +3,39 @@
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+
+#ifdef _WIN32
+#include <atomic>
+#include <chrono>
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace zelmora::test {
+
+#ifdef _WIN32
+
+TempDir::TempDir() {
+    // Windows has no mkdtemp: a name from the process id, a counter and the
+    // clock, tried until create_directory makes a folder that was not there.
+    static std::atomic<unsigned> counter{0};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+        const std::filesystem::path candidate =
+            base / ("zelmora-test-" + std::to_string(::_getpid()) + "-" +
+                    std::to_string(counter++) + "-" + std::to_string(tick % 1000000));
+        std::error_code ec;
+        if (std::filesystem::create_directory(candidate, ec)) {
+            path_ = candidate;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary directory");
+}
+
+#else
 
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "zelmora-test-XXXXXX").string();
@@ -13,6 +43,8 @@ TempDir::TempDir() {
         throw std::runtime_error("cannot create a temporary directory");
     path_ = pattern;
 }
+
+#endif
 
 TempDir::~TempDir() {
     std::error_code ec;
