@@ -1,5 +1,7 @@
 #include "app/text_encoding.h"
 
+#include "runtime/utf8.h"
+
 #include <array>
 #include <cstdint>
 
@@ -13,24 +15,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
     0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-void appendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
 
 } // namespace
 
@@ -79,9 +63,9 @@ std::string DecodePhraseBytes(std::string_view bytes) {
     for (const char byte : bytes) {
         const auto b = static_cast<std::uint8_t>(byte);
         if (b >= 0x80 && b < 0xA0)
-            appendUtf8(out, kHighControls[b - 0x80]);
+            AppendUtf8(out, kHighControls[b - 0x80]);
         else
-            appendUtf8(out, b);
+            AppendUtf8(out, b);
     }
     return out;
 }
@@ -106,13 +90,13 @@ std::string ShowControlCharacters(std::string_view utf8) {
         if (b == '\t' || b == '\n') {
             out += static_cast<char>(b);
         } else if (b < 0x20) {
-            appendUtf8(out, 0x2400 + b);
+            AppendUtf8(out, 0x2400 + b);
         } else if (b == 0x7F) {
-            appendUtf8(out, 0x2421);
+            AppendUtf8(out, 0x2421);
         } else if (b == 0xC2 && i + 1 < utf8.size() &&
                    static_cast<std::uint8_t>(utf8[i + 1]) >= 0x80 &&
                    static_cast<std::uint8_t>(utf8[i + 1]) < 0xA0) {
-            appendUtf8(out, 0xFFFD); // U+0080..U+009F: C1 controls, CSI among them
+            AppendUtf8(out, 0xFFFD); // U+0080..U+009F: C1 controls, CSI among them
             ++i;
         } else {
             out += static_cast<char>(b);
