@@ -44,6 +44,20 @@ int main(int argc, char* argv[]) {
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    // The window is built meanwhile too, over a state of its own, and shows
+    // the start-up's state once that is ready.
+    zelmora::QtMessageBoxes messages;
+    zelmora::DesktopProgramStarter starter(messages);
+    zelmora::QtColorPicker picker;
+    const zelmora::WindowServices services{messages, starter, random, picker};
+    zelmora::Module1 shown;
+    std::unique_ptr<zelmora::Form1> mainWindow;
+    try {
+        mainWindow = std::make_unique<zelmora::Form1>(shown, directory, services);
+    } catch (const zelmora::RuntimeError&) {
+        // As any failing step of the start-up: nothing is said.
+    }
+
     startup.get();
     // Qt takes its own options (-style, -platform, ...) out of the arguments:
     // the days per phrase are read from what is left, so when Qt took any,
@@ -53,19 +67,10 @@ int main(int argc, char* argv[]) {
         state = zelmora::Module1{};
         zelmora::Main(state, {directory, leftForUs, clock, random});
     }
-
-    zelmora::QtMessageBoxes messages;
-    zelmora::DesktopProgramStarter starter(messages);
-    zelmora::QtColorPicker picker;
-    const zelmora::WindowServices services{messages, starter, random, picker};
-    std::unique_ptr<zelmora::Form1> mainWindow;
-    try {
-        mainWindow = std::make_unique<zelmora::Form1>(state, directory, services);
-        mainWindow->show();
-    } catch (const zelmora::RuntimeError&) {
-        // As any failing step of the start-up: nothing is said.
-    }
     if (!mainWindow)
         return 1;
+    shown = state;
+    mainWindow->showState();
+    mainWindow->show();
     return QApplication::exec();
 }

@@ -126,14 +126,17 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     connect(opzioni, &QPushButton::clicked, this, &Form1::openColorsDialog);
     connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
 
-    // What the window shows from the program state.
     setWindowTitle(QString::fromLatin1(kTitleWithVersion));
+    showState();
+}
+
+Form1::~Form1() = default;
+
+void Form1::showState() {
     label1_->setText(displayText(state_.PhraseText));
     showPosition();
     applyColors();
 }
-
-Form1::~Form1() = default;
 
 void Form1::applyColors() {
     QPalette phrasePalette = label1_->palette();

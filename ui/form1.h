@@ -25,8 +25,12 @@ public:
           QWidget* parent = nullptr);
     ~Form1() override;
 
+    // Shows the program state again: phrase, position text and colours (the
+    // start-up, when it has filled the state after building the window).
+    void showState();
+
     // Shows the state's colours: the phrase's text colour and the window's
-    // background. The colours dialog calls this when the user confirms.
+    // background, as the colours dialog confirmed them.
     void applyColors();
 
 protected:
