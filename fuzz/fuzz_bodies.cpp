@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 namespace zelmora::fuzz {
 
@@ -272,18 +273,25 @@ void ColorSettingsInput(const std::uint8_t* data, std::size_t size) {
         fail("ReadColorSettings gave " + std::to_string(fore) + ", " + std::to_string(back) +
              ", not valid colours, for " + shown(file));
 
-    // A byte-order mark in front changes nothing: the file read with it and
-    // without it gives the same colours.
-    const std::string other = file.starts_with(kBom) ? std::string(file.substr(kBom.size()))
-                                                     : std::string(kBom) + std::string(file);
-    std::int32_t otherFore = 0x336699;
-    std::int32_t otherBack = -2147483633;
-    MemorySource otherSource(other);
-    ReadColorSettings(otherSource, otherFore, otherBack);
-    if (otherFore != fore || otherBack != back)
-        fail("ReadColorSettings gave " + std::to_string(fore) + ", " + std::to_string(back) +
-             " for " + shown(file) + " but " + std::to_string(otherFore) + ", " +
-             std::to_string(otherBack) + " for " + shown(other));
+    // One byte-order mark in front changes nothing: the file read with it and
+    // without it gives the same colours. (A second mark is text.)
+    const std::string_view bare = file.starts_with(kBom) ? file.substr(kBom.size()) : file;
+    if (!bare.starts_with(kBom)) {
+        const auto read = [](std::string_view bytes) {
+            std::pair<std::int32_t, std::int32_t> colors{0x336699, -2147483633};
+            MemorySource source(bytes);
+            ReadColorSettings(source, colors.first, colors.second);
+            return colors;
+        };
+        const std::string marked = std::string(kBom) + std::string(bare);
+        const auto withMark = read(marked);
+        const auto without = read(bare);
+        if (withMark != without)
+            fail("ReadColorSettings gave " + std::to_string(withMark.first) + ", " +
+                 std::to_string(withMark.second) + " for " + shown(marked) + " but " +
+                 std::to_string(without.first) + ", " + std::to_string(without.second) + " for " +
+                 shown(bare));
+    }
 
     // Whatever was read, written back, reads back the same.
     const std::string written = FormatColorSettings(fore, back);
