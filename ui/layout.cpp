@@ -1,5 +1,6 @@
 #include "ui/layout.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QPointer>
@@ -34,15 +35,20 @@ QString doubleSize(const QString& file) {
 
 QIcon Picture(const QString& file) {
     RegisterPictures();
-    const QPixmap single(QLatin1Char(':') + file);
-    const QPixmap twice(QLatin1Char(':') + doubleSize(file));
     QIcon icon;
-    icon.addPixmap(single);
+    // Files are read only when a size is asked for, so starting costs nothing.
+    icon.addFile(QLatin1Char(':') + file);
+    icon.addFile(QLatin1Char(':') + doubleSize(file));
     // Qt takes the drawing whose pixels match the screen's scale, else the
-    // nearest smaller one blown up: so one for 1.5 too, from the large one.
-    icon.addPixmap(
-        twice.scaled(single.size() * 3 / 2, Qt::KeepAspectRatio, Qt::SmoothTransformation));
-    icon.addPixmap(twice);
+    // nearest smaller one blown up: on a screen scaled by a fraction (1.5),
+    // the large drawing is brought down to its size.
+    const qreal ratio = qApp->devicePixelRatio();
+    if (ratio > 1.0 && ratio < 2.0) {
+        const QPixmap single(QLatin1Char(':') + file);
+        icon.addPixmap(QPixmap(QLatin1Char(':') + doubleSize(file))
+                           .scaled((QSizeF(single.size()) * ratio).toSize(), Qt::KeepAspectRatio,
+                                   Qt::SmoothTransformation));
+    }
     return icon;
 }
 
