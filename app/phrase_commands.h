@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 
 namespace zelmora {
 
