@@ -102,18 +102,15 @@ StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
     readingPhrases = false;
     outcome.phraseFileFound = fileFound;
 
-    if (!environment.readColorSettings) {
-        if (showMainWindow)
-            step(showMainWindow);
-        return outcome;
+    if (environment.readColorSettings) {
+        fileFound = true;
+        std::optional<InputFile> settings;
+        step([&] { settings.emplace(environment.directory / Module1::kSettingsFileName); });
+        if (fileFound && settings)
+            step([&] {
+                ReadColorSettings(*settings, state.ForeColorSetting, state.BackColorSetting);
+            });
     }
-
-    fileFound = true;
-    std::optional<InputFile> settings;
-    step([&] { settings.emplace(environment.directory / Module1::kSettingsFileName); });
-    if (fileFound && settings)
-        step([&] { ReadColorSettings(*settings, state.ForeColorSetting, state.BackColorSetting); });
-    settings.reset();
 
     if (showMainWindow)
         step(showMainWindow);

@@ -22,9 +22,9 @@ InputFile::InputFile(const std::filesystem::path& path)
     if (!result.opened) {
         if (result.cause == Cause::Missing)
             throw RuntimeError(kFileNotFound, name_, Cause::Missing);
-        throw RuntimeError(kPathFileAccess, name_, result.cause,
-                           result.cause == Cause::Other ? platform::errorText(result.error)
-                                                        : std::string());
+        if (result.error != 0)
+            throw platform::fileError(kPathFileAccess, name_, result.error);
+        throw RuntimeError(kPathFileAccess, name_, result.cause); // a folder, a FIFO, a device
     }
     file_ = result.file;
 }
@@ -37,14 +37,14 @@ std::size_t InputFile::read(std::span<char> buffer) {
     int error = 0;
     const std::ptrdiff_t n = platform::readFile(file_, buffer.data(), buffer.size(), error);
     if (n < 0)
-        throw RuntimeError(kDeviceIo, name_, platform::causeOf(error), platform::errorText(error));
+        throw platform::fileError(kDeviceIo, name_, error);
     return static_cast<std::size_t>(n);
 }
 
 void InputFile::rewind() {
     int error = 0;
     if (!platform::rewindFile(file_, error))
-        throw RuntimeError(kDeviceIo, name_, platform::causeOf(error), platform::errorText(error));
+        throw platform::fileError(kDeviceIo, name_, error);
 }
 
 } // namespace zelmora

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
+#include <utility>
 
 #ifdef _WIN32
 #ifndef NOMINMAX
@@ -77,9 +78,7 @@ void createIfMissing(const std::filesystem::path& path) {
     const int error = static_cast<int>(GetLastError());
     if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)
         return;
-    const Cause cause = causeOf(error);
-    throw RuntimeError(kPathFileAccess, pathText(path), cause,
-                       cause == Cause::Other ? errorText(error) : std::string());
+    throw fileError(kPathFileAccess, pathText(path), error);
 }
 
 std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error) {
@@ -128,24 +127,11 @@ Cause causeOf(int error) {
     }
 }
 
-std::string errorText(int error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    if (length == 0 || !text)
-        return "errore " + std::to_string(error);
-    std::wstring wide(text, length);
-    LocalFree(text);
-    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
-        wide.pop_back();
-    return pathText(std::filesystem::path(wide));
-}
+namespace {
 
-std::string pathText(const std::filesystem::path& path) {
-    // UTF-16 to UTF-8 by hand: a name may hold a lone surrogate, which the
-    // standard conversions refuse; it becomes U+FFFD.
-    const std::wstring& wide = path.native();
+// UTF-16 to UTF-8 by hand: a name may hold a lone surrogate, which the
+// standard conversions refuse; it becomes U+FFFD.
+std::string utf8(std::wstring_view wide) {
     std::string out;
     out.reserve(wide.size());
     for (std::size_t i = 0; i < wide.size(); ++i) {
@@ -161,6 +147,26 @@ std::string pathText(const std::filesystem::path& path) {
         AppendUtf8(out, c);
     }
     return out;
+}
+
+} // namespace
+
+std::string errorText(int error) {
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    if (length == 0 || !text)
+        return "errore " + std::to_string(error);
+    std::wstring wide(text, length);
+    LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\r' || wide.back() == L'\n' || wide.back() == L' '))
+        wide.pop_back();
+    return utf8(wide);
+}
+
+std::string pathText(const std::filesystem::path& path) {
+    return utf8(path.native());
 }
 
 namespace {
@@ -298,9 +304,7 @@ void createIfMissing(const std::filesystem::path& path) {
     const int error = errno;
     if (error == EEXIST)
         return;
-    const Cause cause = causeOf(error);
-    throw RuntimeError(kPathFileAccess, pathText(path), cause,
-                       cause == Cause::Other ? errorText(error) : std::string());
+    throw fileError(kPathFileAccess, pathText(path), error);
 }
 
 std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error) {
@@ -402,6 +406,12 @@ double secondsSinceMidnight() {
 }
 
 #endif
+
+RuntimeError fileError(int number, std::string file, int error) {
+    const Cause cause = causeOf(error);
+    return RuntimeError(number, std::move(file), cause,
+                        cause == Cause::Other ? errorText(error) : std::string());
+}
 
 bool writeStandardOutput(std::string_view utf8) {
     return writeText(stdout, utf8);

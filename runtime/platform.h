@@ -51,6 +51,11 @@ Cause causeOf(int error);
 // The operating system's own text for an error code.
 std::string errorText(int error);
 
+// The error `number` about `file` (a path as pathText gives it) for a system
+// error code: its cause, and the system's own text for the rare causes the
+// program has no words for.
+RuntimeError fileError(int number, std::string file, int error);
+
 // A path as UTF-8 text for messages, whatever bytes or characters it holds;
 // never throws. On Linux these are the path's own bytes (which need not be
 // UTF-8: the reader of the message decides how to show them).

@@ -50,7 +50,6 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     // A fixed place on the screen, where it fits: the client area's top-left
     // corner at 2760, 3750 twips (184, 250 pixels).
     PlaceOnScreen(*this, QPoint(Twips(2760), Twips(3750)));
-    setWindowTitle(QStringLiteral("ZELMORA"));
     setWindowIcon(Picture(QStringLiteral("butterfly.png")));
     setAutoFillBackground(true);
 

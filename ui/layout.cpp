@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -31,6 +32,12 @@ QString doubleSize(const QString& file) {
     return file.left(dot) + QLatin1String("@2x") + file.mid(dot);
 }
 
+// The double-size drawing of `file` at `pixels`.
+QPixmap fromDoubleSize(const QString& file, QSize pixels) {
+    return QPixmap(QLatin1Char(':') + doubleSize(file))
+        .scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
 } // namespace
 
 QIcon Picture(const QString& file) {
@@ -43,12 +50,8 @@ QIcon Picture(const QString& file) {
     // nearest smaller one blown up: on a screen scaled by a fraction (1.5),
     // the large drawing is brought down to its size.
     const qreal ratio = qApp->devicePixelRatio();
-    if (ratio > 1.0 && ratio < 2.0) {
-        const QPixmap single(QLatin1Char(':') + file);
-        icon.addPixmap(QPixmap(QLatin1Char(':') + doubleSize(file))
-                           .scaled((QSizeF(single.size()) * ratio).toSize(), Qt::KeepAspectRatio,
-                                   Qt::SmoothTransformation));
-    }
+    if (ratio > 1.0 && ratio < 2.0)
+        icon.addPixmap(fromDoubleSize(file, QImageReader(QLatin1Char(':') + file).size() * ratio));
     return icon;
 }
 
@@ -58,10 +61,8 @@ QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window) {
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     if (ratio <= 1.0)
         return QPixmap(QLatin1Char(':') + file);
-    // Drawn from the double-size picture at the screen's own scale: a 16
-    // pixel picture is 24 sharp pixels at 1.5, 32 at 2.
-    QPixmap pixmap = QPixmap(QLatin1Char(':') + doubleSize(file))
-                         .scaled(size * ratio, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    // A 16 pixel picture is 24 sharp pixels at 1.5, 32 at 2.
+    QPixmap pixmap = fromDoubleSize(file, size * ratio);
     pixmap.setDevicePixelRatio(ratio);
     return pixmap;
 }

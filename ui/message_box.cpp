@@ -48,16 +48,18 @@ void ReportError(MessageBoxService& messages, QWidget* parent, const RuntimeErro
 
 void RunCommand(MessageBoxService& messages, QWidget* parent,
                 const std::function<void()>& command) {
+    const auto unexpected = [&](const std::string& what) {
+        messages.warning(parent, QStringLiteral("Zelmora"),
+                         ToQString(UnexpectedErrorMessage(what)));
+    };
     try {
         command();
     } catch (const RuntimeError& error) {
         ReportError(messages, parent, error);
     } catch (const std::exception& error) {
-        messages.warning(parent, QStringLiteral("Zelmora"),
-                         ToQString(UnexpectedErrorMessage(error.what())));
+        unexpected(error.what());
     } catch (...) {
-        messages.warning(parent, QStringLiteral("Zelmora"),
-                         ToQString(UnexpectedErrorMessage("eccezione sconosciuta")));
+        unexpected("eccezione sconosciuta");
     }
 }
 

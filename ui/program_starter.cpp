@@ -25,15 +25,16 @@ void DesktopProgramStarter::start(const QString& commandLine,
     const QString argument = blank < 0 ? QString() : commandLine.mid(blank + 1);
 
     const QString executable = QStandardPaths::findExecutable(program);
-    if (!executable.isEmpty()) {
+    const bool desktopOpens =
+        executable.isEmpty() && program == QLatin1String("notepad") && !argument.isEmpty();
+    if (!desktopOpens) {
         const std::optional<QString> workingDirectory = QtFileName(directory);
         const QStringList arguments = argument.isEmpty() ? QStringList() : QStringList{argument};
-        if (workingDirectory && QProcess::startDetached(executable, arguments, *workingDirectory))
-            return;
-        throw RuntimeError(kFileNotFound, program.toStdString(), Cause::Missing);
+        if (executable.isEmpty() || !workingDirectory ||
+            !QProcess::startDetached(executable, arguments, *workingDirectory))
+            throw RuntimeError(kFileNotFound, program.toStdString(), Cause::Missing);
+        return;
     }
-    if (program != QLatin1String("notepad") || argument.isEmpty())
-        throw RuntimeError(kFileNotFound, program.toStdString(), Cause::Missing);
 
     // An absolute argument (the installed guide) stays as it is.
     const std::filesystem::path file =
@@ -47,20 +48,14 @@ void DesktopProgramStarter::start(const QString& commandLine,
 
 void DesktopProgramStarter::openWithDesktop(const std::filesystem::path& file) {
     const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    const std::optional<QString> name = QtFileName(file);
+    const std::optional<QString> name = QtArgumentName(file);
     if (opener.isEmpty() || !name) {
         reportNoEditor(file);
         return;
     }
     auto* process = new QProcess(&openers_);
-    // A path Qt can spell only through the working directory goes as a
-    // relative name to an opener that runs there.
-    const QString cwdPrefix = QStringLiteral("/proc/self/cwd/");
-    if (name->startsWith(cwdPrefix))
-        process->setArguments({name->mid(cwdPrefix.size())});
-    else
-        process->setArguments({*name});
     process->setProgram(opener);
+    process->setArguments({*name});
     process->setStandardInputFile(QProcess::nullDevice());
     QObject::connect(process, &QProcess::errorOccurred, process,
                      [this, process, file](QProcess::ProcessError error) {
@@ -79,10 +74,8 @@ void DesktopProgramStarter::openWithDesktop(const std::filesystem::path& file) {
 }
 
 void DesktopProgramStarter::reportNoEditor(const std::filesystem::path& file) {
-    RunCommand(messages_, QApplication::activeWindow(), [&] {
-        messages_.warning(QApplication::activeWindow(), QStringLiteral("Zelmora"),
-                          ToQString(NoEditorMessage(platform::pathText(file))));
-    });
+    messages_.warning(QApplication::activeWindow(), QStringLiteral("Zelmora"),
+                      ToQString(NoEditorMessage(platform::pathText(file))));
 }
 
 } // namespace zelmora

@@ -5,6 +5,14 @@
 
 namespace zelmora {
 
+#ifndef _WIN32
+namespace {
+// The kernel's name for the working directory, plain ASCII whatever the
+// directory's own name.
+constexpr const char* kWorkingDirectory = "/proc/self/cwd/";
+} // namespace
+#endif
+
 QString ToQString(const std::string& utf8) {
     return QString::fromStdString(utf8);
 }
@@ -26,13 +34,22 @@ std::optional<QString> QtFileName(const std::filesystem::path& path) {
     if (ec)
         return std::nullopt;
     // Qt makes a relative name absolute through the working directory's name,
-    // which it cannot spell either; the kernel's own name for the working
-    // directory is plain ASCII.
+    // which it cannot spell either.
     const std::filesystem::path relative = path.lexically_relative(here);
     if (relative.empty() || *relative.begin() == "..")
         return std::nullopt;
-    return spelled("/proc/self/cwd/" + relative.native());
+    return spelled(kWorkingDirectory + relative.native());
 #endif
+}
+
+std::optional<QString> QtArgumentName(const std::filesystem::path& path) {
+    std::optional<QString> name = QtFileName(path);
+#ifndef _WIN32
+    const QString cwd = QString::fromLatin1(kWorkingDirectory);
+    if (name && name->startsWith(cwd))
+        name = name->mid(cwd.size());
+#endif
+    return name;
 }
 
 } // namespace zelmora

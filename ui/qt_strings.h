@@ -20,4 +20,9 @@ QString ToQString(const std::string& utf8);
 // directory, "/proc/self/cwd".
 std::optional<QString> QtFileName(const std::filesystem::path& path);
 
+// The same path as an argument for a program started in the working
+// directory: a path Qt can spell only through "/proc/self/cwd" goes as a name
+// relative to that directory, which the program shares but not that name.
+std::optional<QString> QtArgumentName(const std::filesystem::path& path);
+
 } // namespace zelmora

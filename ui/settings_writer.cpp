@@ -24,10 +24,10 @@ void SaveColorSettings(const std::filesystem::path& directory, std::int32_t fore
     // right after the failing call, says it in the program's own words.
     const auto fail = [&](int error) {
         file.cancelWriting();
-        const Cause cause = error != 0 ? platform::causeOf(error) : Cause::Other;
-        throw RuntimeError(kPathFileAccess, platform::pathText(path), cause,
-                           cause == Cause::Other ? file.errorString().toStdString()
-                                                 : std::string());
+        if (error != 0)
+            throw platform::fileError(kPathFileAccess, platform::pathText(path), error);
+        throw RuntimeError(kPathFileAccess, platform::pathText(path), Cause::Other,
+                           file.errorString().toStdString());
     };
     errno = 0;
     if (!file.open(QIODevice::WriteOnly))
