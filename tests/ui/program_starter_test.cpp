@@ -82,6 +82,22 @@ TEST_F(WithoutNotepad, AMissingPhraseFileIsCreatedEmptyAndOpened) {
     EXPECT_EQ(work_.read("tesmi.txt"), "frase\r\n----\r\n");
 }
 
+// A folder whose name is not UTF-8, as the working directory: the opener
+// runs there and gets the file's name, which it can spell.
+TEST_F(WithoutNotepad, AFolderNamedInAnotherEncodingStillGetsItsFileOpened) {
+    installOpener(0);
+    const auto folder = work_ / "caff\xE8";
+    std::filesystem::create_directory(folder);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(folder);
+    starter_.start(QStringLiteral("notepad tesmi.txt"), folder, Missing::CreateEmpty);
+    const std::string argument = opened();
+    std::filesystem::current_path(previous);
+    EXPECT_EQ(argument, "tesmi.txt\n");
+    EXPECT_TRUE(std::filesystem::exists(folder / "tesmi.txt"));
+    EXPECT_TRUE(messages_.messages.empty());
+}
+
 TEST_F(WithoutNotepad, AnOpenerThatFailsIsReportedWithTheWholePath) {
     installOpener(3);
     starter_.start(QStringLiteral("notepad tesmi.txt"), work_.path(), Missing::CreateEmpty);
