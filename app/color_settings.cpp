@@ -1,7 +1,9 @@
 #include "app/color_settings.h"
 
+#include "app/module1.h"
 #include "runtime/errors.h"
 #include "runtime/leading_number.h"
+#include "runtime/platform.h"
 
 #include <limits>
 
@@ -108,7 +110,7 @@ void ReadColorSettings(ByteSource& source, std::int32_t& foreColor, std::int32_t
         } catch (const RuntimeError&) {
             return; // the file ended: the remaining colours keep their values
         }
-        if (const auto number = exactInteger(text))
+        if (const auto number = ExactInteger(text))
             if (const auto valid = ValidColor(*number))
                 *color = *valid;
     }
@@ -116,6 +118,11 @@ void ReadColorSettings(ByteSource& source, std::int32_t& foreColor, std::int32_t
 
 std::string FormatColorSettings(std::int32_t foreColor, std::int32_t backColor) {
     return std::to_string(foreColor) + "\r\n" + std::to_string(backColor) + "\r\n";
+}
+
+void SaveColorSettings(const std::filesystem::path& directory, const ColorChoice& colors) {
+    platform::ReplaceWhole(directory / Module1::kSettingsFileName,
+                           FormatColorSettings(colors.foreColor, colors.backColor));
 }
 
 } // namespace zelmora

@@ -9,6 +9,7 @@
 #include "runtime/byte_source.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -51,5 +52,17 @@ void ReadColorSettings(ByteSource& source, std::int32_t& foreColor, std::int32_t
 
 // The file's bytes for a pair of colours: "16576\r\n-2147483633\r\n".
 std::string FormatColorSettings(std::int32_t foreColor, std::int32_t backColor);
+
+// The two colours the colours dialog settles on.
+struct ColorChoice {
+    std::int32_t foreColor;
+    std::int32_t backColor;
+};
+
+// Writes "opzioni.txt" in `directory` (empty: the working folder) with the
+// two colours. The file is replaced whole, so a full disk or a crash leaves
+// the old file as it was. Raises error 75 naming the file and the reason
+// when it cannot be saved.
+void SaveColorSettings(const std::filesystem::path& directory, const ColorChoice& colors);
 
 } // namespace zelmora

@@ -27,6 +27,12 @@ std::string CauseText(const RuntimeError& error) {
         return {};
     case Cause::Missing:
         return "file o cartella inesistente";
+    case Cause::WorkingFolderGone:
+        return "la cartella di lavoro non esiste più";
+    case Cause::DanglingLink:
+        return "è un collegamento a un file che non esiste (" + quoted(error.systemText()) + ")";
+    case Cause::EmptyFile:
+        return "il file è vuoto";
     case Cause::PermissionDenied:
         return "permesso negato";
     case Cause::NoSpace:
@@ -39,10 +45,21 @@ std::string CauseText(const RuntimeError& error) {
         return "non è un file ordinario (è una pipe, un socket o un dispositivo)";
     case Cause::TooManyOpenFiles:
         return "troppi file aperti";
+    case Cause::TooManyLinks:
+        return "troppi collegamenti simbolici concatenati (forse un collegamento rimanda a sé "
+               "stesso)";
+    case Cause::NameTooLong:
+        return "il nome del file è troppo lungo";
+    case Cause::OutputClosed:
+        return "l\u2019uscita è chiusa";
+    case Cause::BrokenPipe:
+        return "il programma che leggeva l\u2019uscita è terminato";
     case Cause::Other:
         break;
     }
-    return DecodePhraseBytes(error.systemText());
+    // The rare rest in Italian words, with the system's own for the details.
+    const std::string system = DecodePhraseBytes(error.systemText());
+    return system.empty() ? "errore di sistema" : "errore di sistema (" + system + ")";
 }
 
 std::string ErrorMessage(const RuntimeError& error) {
@@ -50,12 +67,19 @@ std::string ErrorMessage(const RuntimeError& error) {
     std::string text;
     switch (error.number()) {
     case kFileNotFound:
-        // "Not found" says it all; the cause would repeat it.
-        return "Il file " + file + " non è stato trovato.";
+        if (error.cause() == Cause::DanglingLink)
+            return "Il file " + file + " " + CauseText(error) + ".";
+        text = "Il file " + file + " non è stato trovato.";
+        // "Not found" says the rest; a deleted working folder it does not.
+        if (error.cause() != Cause::WorkingFolderGone)
+            return text;
+        break;
     case kInputPastEnd:
+        if (error.cause() == Cause::EmptyFile)
+            return "Il file " + file + " è vuoto: non contiene frasi.";
         text = "Il file " + file +
-               " è finito prima del previsto: è vuoto, oppure è stato "
-               "accorciato e non contiene più la frase richiesta.";
+               " è finito prima del previsto: è stato accorciato e non contiene più la frase "
+               "richiesta.";
         break;
     case kDivisionByZero:
         text = "Nessuna frase: il file delle frasi non ha nessuna riga \u201C----\u201D.";
@@ -84,8 +108,13 @@ std::string SaveFailureMessage(const RuntimeError& error) {
 
 std::string NoEditorMessage(const std::string& file) {
     return "Nessun editor di testo ha potuto aprire il file " + quoted(file) +
+#ifdef _WIN32
+           ".\nPer aprirlo da Zelmora serve il Blocco note di Windows (notepad), oppure un "
+           "programma associato ai file .txt.";
+#else
            ".\nPer aprirlo da Zelmora installa un editor di testo (per esempio gedit, "
            "mousepad o kate) e il pacchetto xdg-utils, che lo avvia.";
+#endif
 }
 
 std::string UnexpectedErrorMessage(const std::string& what) {

@@ -19,6 +19,14 @@ std::string complaint(const std::string& what) {
     return "zelmora-oggi: " + what + " (zelmora-oggi --help per l\u2019aiuto)\n";
 }
 
+// A message after the program's name, which GNU style follows with a
+// lower-case letter: "zelmora-oggi: il file ...".
+std::string told(std::string message) {
+    if (!message.empty() && message[0] >= 'A' && message[0] <= 'Z')
+        message[0] = static_cast<char>(message[0] - 'A' + 'a');
+    return "zelmora-oggi: " + message + "\n";
+}
+
 } // namespace
 
 std::variant<OggiOptions, std::string>
@@ -37,16 +45,30 @@ ParseOggiArguments(const std::vector<std::string>& arguments) {
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
-        } else if (argument == "-q") {
-            options.quiet = true;
-        } else if (argument == "-C") {
-            if (i + 1 == arguments.size())
-                return complaint("l\u2019opzione -C vuole una cartella");
-            options.directory = arguments[++i];
-        } else if (argument.starts_with("-C")) {
-            options.directory = argument.substr(2);
-        } else {
+        } else if (argument.starts_with("--")) {
             return complaint("opzione sconosciuta \u201C" + argument + "\u201D");
+        } else {
+            // Short options, grouped or not; -C takes the rest of the word as
+            // its folder, or else the next argument.
+            for (std::size_t k = 1; k < argument.size(); ++k) {
+                const char option = argument[k];
+                if (option == 'q') {
+                    options.quiet = true;
+                } else if (option == 'h') {
+                    options.help = true;
+                } else if (option == 'C') {
+                    if (k + 1 < argument.size())
+                        options.directory = argument.substr(k + 1);
+                    else if (i + 1 < arguments.size())
+                        options.directory = arguments[++i];
+                    else
+                        return complaint("l\u2019opzione -C richiede una cartella");
+                    break;
+                } else {
+                    return complaint("opzione sconosciuta \u201C-" + std::string(1, option) +
+                                     "\u201D");
+                }
+            }
         }
     }
     for (std::size_t i = 0; i < words.size(); ++i)
@@ -63,24 +85,24 @@ std::string OggiHelp() {
            "                  (predefinito 1; altri valori sono ignorati)\n"
            "  -q              stampa solo la frase, e niente se manca il file delle frasi\n"
            "  -C CARTELLA     legge tesmi.txt da CARTELLA invece che dalla cartella corrente\n"
-           "      --help      mostra questo aiuto ed esce\n"
+           "  -h, --help      mostra questo aiuto ed esce\n"
            "      --version   mostra la versione ed esce\n"
            "\n"
-           "Il file tesmi.txt \u00E8 cercato nella cartella corrente, o in CARTELLA con -C.\n"
+           "Il file tesmi.txt viene cercato nella cartella corrente, o in CARTELLA con -C.\n"
            "Sul terminale i caratteri di controllo della frase sono mostrati come simboli.\n"
            "\n"
            "Stato d\u2019uscita:\n"
            "  0  file delle frasi trovato e letto\n"
            "  1  file delle frasi mancante o illeggibile\n"
-           "  2  errore d\u2019uso\n";
+           "  2  errore d\u2019uso\n"
+           "  3  impossibile scrivere la frase (per esempio disco pieno)\n";
 }
 
 std::string OggiVersion() {
     return std::string("zelmora-oggi ") + kVersion + "\n";
 }
 
-OggiResult RunOggi(const OggiOptions& options, const std::filesystem::path& workingDirectory,
-                   const Clock& clock, RandomSource& random) {
+OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource& random) {
     OggiResult result;
     if (options.help) {
         result.out = OggiHelp();
@@ -90,8 +112,19 @@ OggiResult RunOggi(const OggiOptions& options, const std::filesystem::path& work
         result.out = OggiVersion();
         return result;
     }
-    const std::filesystem::path directory =
-        options.directory ? workingDirectory / *options.directory : workingDirectory;
+    // Empty: the working folder, whose files are opened by their bare names.
+    std::filesystem::path directory;
+    if (options.directory) {
+        directory = platform::PathFromText(*options.directory);
+        std::error_code ec;
+        const auto status = std::filesystem::status(directory, ec);
+        if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
+            result.err = told("\u201C" + DecodePhraseBytes(platform::PathText(directory)) +
+                              "\u201D non \u00E8 una cartella.");
+            result.status = kOggiMissing;
+            return result;
+        }
+    }
 
     Module1 state;
     StartupEnvironment environment{directory, options.commandLine, clock, random};
@@ -99,13 +132,9 @@ OggiResult RunOggi(const OggiOptions& options, const std::filesystem::path& work
     const StartupOutcome outcome = Main(state, environment);
 
     if (outcome.phraseFileProblem)
-        result.err += "zelmora-oggi: " + ErrorMessage(*outcome.phraseFileProblem) + "\n";
+        result.err += told(ErrorMessage(*outcome.phraseFileProblem));
     else if (!outcome.phraseFileFound && !options.quiet)
-        result.err +=
-            "zelmora-oggi: " +
-            ErrorMessage(RuntimeError(
-                kFileNotFound, platform::pathText(directory / state.PhraseFile), Cause::Missing)) +
-            "\n";
+        result.err += told(ErrorMessage(platform::NotFoundError(directory / state.PhraseFile)));
 
     // A file that is there but could not be opened was never counted.
     const bool read = outcome.phraseFileFound && state.PhraseCount.has_value();
@@ -119,6 +148,32 @@ OggiResult RunOggi(const OggiOptions& options, const std::filesystem::path& work
     result.out = PhraseForDisplay(state.PhraseText) + "\n" +
                  PositionText(state.CurrentIndex, state.PhraseCount) + "\n";
     return result;
+}
+
+int OggiMain(const std::vector<std::string>& arguments) {
+    const auto parsed = ParseOggiArguments(arguments);
+    if (const auto* usage = std::get_if<std::string>(&parsed)) {
+        platform::WriteStandardError(ShowControlCharacters(*usage));
+        return kOggiUsage;
+    }
+    SystemClock clock;
+    DefaultRandom random;
+    OggiResult result = RunOggi(std::get<OggiOptions>(parsed), clock, random);
+
+    // On a terminal a phrase must not be able to send escape sequences; into
+    // a pipe or a file its text goes as it is. Messages are for people only.
+    if (platform::StandardOutputIsTerminal())
+        result.out = ShowControlCharacters(result.out);
+    platform::WriteStandardError(ShowControlCharacters(result.err));
+    if (const int error = platform::WriteStandardOutput(result.out)) {
+        const RuntimeError failure(kDeviceIo, {}, platform::CauseOf(error),
+                                   platform::ErrorText(error));
+        if (failure.cause() != Cause::BrokenPipe)
+            platform::WriteStandardError(
+                ShowControlCharacters(told("errore di scrittura: " + CauseText(failure))));
+        return kOggiWriteFailed;
+    }
+    return result.status;
 }
 
 } // namespace zelmora

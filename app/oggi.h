@@ -6,14 +6,13 @@
 // only the texts, problems go to standard error in Italian.
 //
 //   zelmora-oggi [-q] [-C CARTELLA] [giorni]
-//   zelmora-oggi --help | --version
+//   zelmora-oggi -h | --help | --version
 //
 // Exit status: 0 the phrase file was found and read, 1 it is missing or
-// cannot be read, 2 a usage error.
+// cannot be read, 2 a usage error, 3 the output could not be written.
 
 #include "runtime/services.h"
 
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <variant>
@@ -24,22 +23,26 @@ namespace zelmora {
 inline constexpr int kOggiFound = 0;
 inline constexpr int kOggiMissing = 1;
 inline constexpr int kOggiUsage = 2;
+inline constexpr int kOggiWriteFailed = 3;
 
 struct OggiOptions {
     bool help = false;
     bool version = false;
     // -q: the phrase alone, and nothing when there is no phrase file.
     bool quiet = false;
-    // -C CARTELLA: where tesmi.txt is read instead of the working directory.
+    // -C CARTELLA (UTF-8): where tesmi.txt is read instead of the working
+    // folder.
     std::optional<std::string> directory;
     // The arguments that are not options, joined by blanks: the days each
     // phrase stays on show, read as the window reads its command line.
     std::string commandLine;
 };
 
-// Reads the arguments after the program's name. An argument that starts
-// with "-" and a digit or a point is a number ("-5"), not an option. Gives
-// the one-line Italian complaint of a usage error instead of options.
+// Reads the arguments after the program's name as getopt does: short
+// options may be grouped ("-qC CARTELLA", "-qCCARTELLA"), "--" ends the
+// options. An argument that starts with "-" and a digit or a point is a
+// number ("-5"), not an option. Gives the one-line Italian complaint of a
+// usage error instead of options.
 std::variant<OggiOptions, std::string>
 ParseOggiArguments(const std::vector<std::string>& arguments);
 
@@ -52,9 +55,14 @@ struct OggiResult {
     int status = kOggiFound;
 };
 
-// Today's phrase and its position for the folder `workingDirectory` (or the
-// one the options name), as the window would show them at start.
-OggiResult RunOggi(const OggiOptions& options, const std::filesystem::path& workingDirectory,
-                   const Clock& clock, RandomSource& random);
+// Today's phrase and its position for the working folder (or the one the
+// options name), as the window would show them at start.
+OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource& random);
+
+// The whole program on its arguments, with the system's clock, standard
+// output and standard error; gives the exit status. A failed write to
+// standard output is told on standard error (quietly for a reader that went
+// away: a closed pipe is no news).
+int OggiMain(const std::vector<std::string>& arguments);
 
 } // namespace zelmora

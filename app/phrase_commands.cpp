@@ -1,6 +1,7 @@
 #include "app/phrase_commands.h"
 
 #include "archive/phrase_archive.h"
+#include "runtime/errors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,7 +10,15 @@ namespace zelmora {
 
 void Recount(Module1& state, const std::filesystem::path& directory) {
     PhraseCountValue count;
-    CountPhrases(directory / state.PhraseFile, count);
+    try {
+        CountPhrases(directory / state.PhraseFile, count);
+    } catch (const RuntimeError& error) {
+        // An emptied file holds no phrase: zero is its true count, and a
+        // later draw must not reach for phrases that are gone.
+        if (error.number() == kInputPastEnd)
+            state.PhraseCount = count;
+        throw;
+    }
     state.PhraseCount = count;
 }
 

@@ -3,7 +3,7 @@
 // The main window's commands on the phrase file, without the window: each
 // reads the program state, does its work and changes the state only when the
 // whole command succeeded, so a failure half-way leaves the phrase, its index
-// and the count exactly as they were on screen.
+// and the count as they were on screen (but for an emptied file's count).
 
 #include "app/module1.h"
 #include "runtime/services.h"
@@ -14,9 +14,10 @@
 
 namespace zelmora {
 
-// "Aggiorna": counts the phrases of the phrase file in `directory` again and
-// stores the count. The phrase on show and its index stay, even when the
-// index is now above the count.
+// "Aggiorna": counts the phrases of the phrase file in `directory` (empty:
+// the working folder) again and stores the count. The phrase on show and its
+// index stay, even when the index is now above the count. An emptied file
+// stores the count 0 and raises error 62; any other failure changes nothing.
 void Recount(Module1& state, const std::filesystem::path& directory);
 
 // The phrase number the "Casuale" draw gives for the current state: one of

@@ -8,12 +8,14 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace zelmora {
 
 struct StartupEnvironment {
-    // Where "tesmi.txt" and "opzioni.txt" are looked for: the directory the
-    // program was started in.
+    // Where "tesmi.txt" and "opzioni.txt" are looked for. The programs leave
+    // it empty: the working folder, in which the files are opened by their
+    // bare names, whatever the folder is called by the time they are.
     std::filesystem::path directory;
     // The program's arguments joined by blanks; empty when there are none.
     std::string commandLine;
@@ -25,6 +27,11 @@ struct StartupEnvironment {
 
 // The program's arguments after its name, joined by blanks.
 std::string JoinArguments(int argc, const char* const* argv);
+
+// What the window program prints instead of opening its window: its usage
+// for a command line that is exactly "--help", its version for exactly
+// "--version". Any other command line is the days per phrase.
+std::optional<std::string> AnswerWithoutWindow(const std::vector<std::string>& arguments);
 
 // The start-up: gives the program state its defaults, takes the days per
 // phrase from the command line (1 to 365; anything else is ignored), seeds

@@ -18,43 +18,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
 
 } // namespace
 
-bool IsValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    while (i < n) {
-        const auto b = static_cast<std::uint8_t>(bytes[i]);
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        char32_t min = 0;
-        char32_t c = 0;
-        if ((b & 0xE0) == 0xC0) {
-            length = 2, min = 0x80, c = b & 0x1F;
-        } else if ((b & 0xF0) == 0xE0) {
-            length = 3, min = 0x800, c = b & 0x0F;
-        } else if ((b & 0xF8) == 0xF0) {
-            length = 4, min = 0x10000, c = b & 0x07;
-        } else {
-            return false;
-        }
-        if (n - i < length)
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto cont = static_cast<std::uint8_t>(bytes[i + k]);
-            if ((cont & 0xC0) != 0x80)
-                return false;
-            c = (c << 6) | (cont & 0x3F);
-        }
-        // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-        if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 std::string DecodePhraseBytes(std::string_view bytes) {
     if (IsValidUtf8(bytes))
         return std::string(bytes);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "runtime/utf8.h"
+
 #include <string>
 #include <string_view>
 
@@ -9,8 +11,6 @@ namespace zelmora {
 // (UTF-8). Bytes that are valid UTF-8 are taken as UTF-8; anything else is
 // read as Windows-1252. The result is always valid UTF-8.
 std::string DecodePhraseBytes(std::string_view bytes);
-
-bool IsValidUtf8(std::string_view bytes);
 
 // A phrase as it is shown: decoded as above, its lines joined by "\n" (the
 // phrase routines join them with CR LF, as the file does).

@@ -12,7 +12,7 @@ void CountPhrases(ByteSource& source, PhraseCountValue& count) {
     count = 0;
     PhraseScanner scanner(source);
     if (scanner.sourceIsEmpty())
-        throw RuntimeError(kInputPastEnd, source.name());
+        throw RuntimeError(kInputPastEnd, source.name(), Cause::EmptyFile);
     count = scanner.countSeparators();
 }
 
@@ -78,10 +78,14 @@ void keepLastLine(ByteSource& source, std::string& phraseText) {
 
 void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText) {
     PhraseScanner scanner(source);
+    const auto pastEnd = [&] {
+        return RuntimeError(kInputPastEnd, source.name(),
+                            scanner.sourceIsEmpty() ? Cause::EmptyFile : Cause::None);
+    };
     for (std::int64_t i = 1; i < n; ++i) {
         if (!scanner.skipPastSeparator()) {
             keepLastLine(source, phraseText);
-            throw RuntimeError(kInputPastEnd, source.name());
+            throw pastEnd();
         }
     }
 
@@ -94,7 +98,7 @@ void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText) {
         // than the phrase still has room for.
         const std::size_t room = full ? 0 : kMaxPhraseBytes - phraseText.size();
         if (!scanner.readLine(line, std::max(room, PhraseScanner::kSeparator.size()), &length))
-            throw RuntimeError(kInputPastEnd, source.name());
+            throw pastEnd();
         if (length == PhraseScanner::kSeparator.size() && line == PhraseScanner::kSeparator)
             return;
         if (!full) {

@@ -28,8 +28,8 @@ inline constexpr std::size_t kMaxPhraseBytes = 64 * 1024;
 
 // Sets `count` to the number of separator lines. `count` is set to 0 first,
 // so an empty file (zero bytes) leaves it 0 and raises error 62 (input past
-// end of file). Opening the file raises 53 when it is missing and 75 when it
-// is refused.
+// end of file, with the cause EmptyFile). Opening the file raises 53 when it is missing and 75 when
+// it is refused.
 void CountPhrases(ByteSource& source, PhraseCountValue& count);
 void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count);
 
@@ -38,10 +38,11 @@ void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count);
 // after the first text kept. Two separators in a row give the empty text.
 // A phrase longer than kMaxPhraseBytes is cut to that size.
 //
-// Raises error 62 when the file ends before phrase `n` begins; `phraseText`
-// is then left holding the file's last line (as it does when it is used as
-// the read buffer while skipping), or the empty text when the file ends right
-// after the separator before phrase `n`.
+// Raises error 62 when the file ends before phrase `n` begins (with the cause
+// EmptyFile when it holds no byte at all); `phraseText` is then left holding
+// the file's last line (as it does when it is used as the read buffer while
+// skipping), or the empty text when the file ends right after the separator
+// before phrase `n`.
 void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText);
 void LoadPhrase(const std::filesystem::path& file, std::int64_t n, std::string& phraseText);
 

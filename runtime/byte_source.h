@@ -42,11 +42,12 @@ private:
 // A file opened for sequential input, closed when the object goes, so a read
 // that fails part-way never leaves it open.
 //
-// Opening never waits. It raises error 53 when the file does not exist and
-// error 75 when it exists but cannot be read: no permission, a folder, or
-// anything that is not an ordinary file (a FIFO, a socket, a device such as
-// /dev/zero), which might never answer or never end. Errors name the file by
-// its whole path.
+// Opening never waits. It raises error 53 when the file does not exist (or
+// is a symbolic link to nothing) and error 75 when it exists but cannot be
+// read: no permission, a folder, or anything that is not an ordinary file (a
+// FIFO, a socket, a device such as /dev/zero), which might never answer or
+// never end. A relative path is looked up in the working folder; errors name
+// the file by its whole path as the folder is named when it is opened.
 class InputFile final : public ByteSource {
 public:
     explicit InputFile(const std::filesystem::path& path);
@@ -61,6 +62,7 @@ public:
 
 private:
     std::intptr_t file_;
+    std::filesystem::path path_;
     std::string name_;
 };
 

@@ -12,29 +12,36 @@ enum ErrorNumber : int {
     kOverflow = 6,
     kDivisionByZero = 11,
     kFileNotFound = 53,
-    kFileAlreadyOpen = 55,
     kDeviceIo = 57,
     kInputPastEnd = 62,
     kPathFileAccess = 75,
 };
 
-// Why the system refused a file, in the few kinds the user is told about in
-// their own words. Anything rarer is `Other`, with the system's own text.
+// Why a file operation failed, in the kinds the user is told about in their
+// own words. Anything rarer is `Other`, with the system's own text.
 enum class Cause {
     None,
     Missing,            // the file or a folder on its path does not exist
+    WorkingFolderGone,  // the working folder was deleted while the program ran
+    DanglingLink,       // a symbolic link to nothing; the system text is its target
+    EmptyFile,          // the file holds no byte at all
     PermissionDenied,   // no permission to read or write it
     NoSpace,            // the disk (or the user's quota) is full
     ReadOnlyFileSystem, // the disk is mounted read-only
     IsFolder,           // a folder stands where a file is expected
     NotOrdinaryFile,    // a FIFO, socket or device: never read, it may not end
     TooManyOpenFiles,
+    TooManyLinks, // symbolic links that point at each other
+    NameTooLong,
+    OutputClosed, // standard output was closed before the program started
+    BrokenPipe,   // the reader of a pipe went away
     Other,
 };
 
-// A failure of a runtime operation: its number, the file involved (its whole
-// path as the system spells it, empty when no file is involved), the cause
-// and, for a cause of `Other`, the system's own description.
+// A failure of a runtime operation: its number, the file involved (as the
+// user should read it: its whole path where one can be had; empty when no
+// file is involved), the cause and the system's own text (for `Other`, its
+// description; for `DanglingLink`, the link's target).
 class RuntimeError : public std::runtime_error {
 public:
     RuntimeError(int number, std::string file = {}, Cause cause = Cause::None,

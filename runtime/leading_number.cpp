@@ -55,7 +55,7 @@ long long decimalMagnitude(std::string_view mantissa, std::size_t integerDigits,
 
 } // namespace
 
-double leadingNumber(std::string_view text) {
+double LeadingNumber(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size() && isBlank(text[i]))
         ++i;
@@ -112,11 +112,11 @@ double leadingNumber(std::string_view text) {
     return value;
 }
 
-double roundDown(double value) {
+double RoundDown(double value) {
     return std::floor(value);
 }
 
-std::optional<long long> exactInteger(std::string_view text) {
+std::optional<long long> ExactInteger(std::string_view text) {
     text = trimBlanks(text);
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);

@@ -11,14 +11,14 @@ namespace zelmora {
 // optional exponent are taken; whatever follows is ignored. A text that does
 // not begin with a number gives 0. "12abc" is 12, " 7.9" is 7.9, "abc" is 0.
 // A number too large for a double raises error 6 (overflow).
-double leadingNumber(std::string_view text);
+double LeadingNumber(std::string_view text);
 
 // Rounds down to an integer value, as the command-line number is rounded:
 // 7.9 gives 7, -7.9 gives -8.
-double roundDown(double value);
+double RoundDown(double value);
 
 // The whole of `text`, blanks around it aside, read as a decimal integer;
 // nothing when it is anything else ("12abc", "", "1.5", a quoted text).
-std::optional<long long> exactInteger(std::string_view text);
+std::optional<long long> ExactInteger(std::string_view text);
 
 } // namespace zelmora

@@ -1,17 +1,23 @@
 #pragma once
 
-// The few operating-system calls that differ between Linux and Windows live
-// behind these functions, so the rest of the program is plain standard C++.
+// The operating-system calls the program needs, behind one header. What is
+// the same everywhere lives in platform.cpp; what differs lives in
+// platform_posix.cpp and platform_windows.cpp, one of which is built.
+//
+// The program's files are opened by names relative to the working folder,
+// which the program never changes: they are found there whatever the folder
+// is called now, and however long its path is.
 
 #include "runtime/errors.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelmora::platform {
 
@@ -21,7 +27,8 @@ using NativeFile = std::intptr_t;
 struct OpenResult {
     bool opened = false;
     NativeFile file = -1;
-    // When not opened: why, and the system's error code.
+    // When not opened: why, and the system's error code (0 when the file was
+    // opened and then refused for what it is).
     Cause cause = Cause::None;
     int error = 0;
 };
@@ -30,59 +37,85 @@ struct OpenResult {
 // device is refused at once (Cause::NotOrdinaryFile), as is a folder
 // (Cause::IsFolder); a missing file gives Cause::Missing. A symbolic link to
 // an ordinary file opens that file.
-OpenResult openForReading(const std::filesystem::path& path);
+OpenResult OpenForReading(const std::filesystem::path& path);
 
 // Makes `path` an empty file when nothing is there yet; a file that exists is
-// left as it is, never emptied. Raises error 75 when it cannot be made.
-void createIfMissing(const std::filesystem::path& path);
+// left as it is, never emptied. Raises error 53 for a symbolic link that
+// points nowhere (making its target would put a file somewhere unexpected),
+// and error 75 when the file cannot be made.
+void CreateIfMissing(const std::filesystem::path& path);
 
 // Reads up to `size` bytes; returns how many, 0 at the end, -1 on failure
 // with the system's error code in `error`.
-std::ptrdiff_t readFile(NativeFile file, char* buffer, std::size_t size, int& error);
+std::ptrdiff_t ReadBlock(NativeFile file, char* buffer, std::size_t size, int& error);
 
 // Back to the first byte; false on failure with the error code in `error`.
-bool rewindFile(NativeFile file, int& error);
+bool Rewind(NativeFile file, int& error);
 
-void closeFile(NativeFile file);
+void Close(NativeFile file);
+
+// Replaces the file at `path` whole with `bytes`: they go to a new file
+// beside it, which is flushed to the disk and then takes the old one's
+// place. So a full disk, a crash or a power cut leaves the old file as it
+// was, never a part of the new one. Raises error 75 naming the file and the
+// reason when it cannot be done; nothing is left behind then.
+void ReplaceWhole(const std::filesystem::path& path, std::string_view bytes);
 
 // The cause the user is told for a system error code.
-Cause causeOf(int error);
+Cause CauseOf(int error);
 
 // The operating system's own text for an error code.
-std::string errorText(int error);
+std::string ErrorText(int error);
 
-// The error `number` about `file` (a path as pathText gives it) for a system
-// error code: its cause, and the system's own text for the rare causes the
-// program has no words for.
-RuntimeError fileError(int number, std::string file, int error);
+// The error `number` about `path` for a system error code: the file as
+// PathText names it, the cause, and the system's own text for the rare
+// causes the program has no words for. A missing file whose working folder
+// was deleted is told as such.
+RuntimeError FileError(int number, const std::filesystem::path& path, int error);
 
-// A path as UTF-8 text for messages, whatever bytes or characters it holds;
-// never throws. On Linux these are the path's own bytes (which need not be
-// UTF-8: the reader of the message decides how to show them).
-std::string pathText(const std::filesystem::path& path);
+// Error 53 about `path`, found missing by a look rather than by a failed
+// call: told as a deleted working folder where that is why.
+RuntimeError NotFoundError(const std::filesystem::path& path);
+
+// A path as the user should read it in a message, as UTF-8 text; never
+// throws. A relative path is shown inside the working folder as it is named
+// now, or bare when the folder has no name to give (deleted, or too long).
+// On Linux these are the path's own bytes, which need not be UTF-8.
+std::string PathText(const std::filesystem::path& path);
+
+// Whether the working folder was deleted while the program ran.
+bool WorkingFolderGone();
+
+// Where a symbolic link at `path` points, when it points nowhere.
+std::optional<std::string> DanglingLinkTarget(const std::filesystem::path& path);
+
+// The program's arguments after its name, as UTF-8 text (on Windows read
+// from the UTF-16 command line, so a name in any script arrives whole).
+std::vector<std::string> Arguments(int argc, char** argv);
+
+// A path given as UTF-8 text (a command-line argument).
+std::filesystem::path PathFromText(std::string_view utf8);
 
 // Whether standard output is a terminal (rather than a pipe or a file). On
 // Windows that is a console; NUL, a character device too, is not one.
-bool standardOutputIsTerminal();
+bool StandardOutputIsTerminal();
 
-// Writes UTF-8 text to a stdio stream the way the user should get it:
+// Writes UTF-8 text the way the user should get it, with no buffer in
+// between:
 // - on a Windows console, as UTF-16 through the console's own interface, so
 //   accents and the euro sign show right whatever the console's code page;
-// - into a file or a pipe, as UTF-8 bytes with the platform's line ends:
-//   each '\n' stays LF on Linux and becomes CR LF on Windows, where the C
-//   runtime writes the standard streams (and files opened without "b") in
-//   text mode.
-// Like fwrite the bytes may wait in the stream's buffer: std::fflush tells
-// whether they all got out. Returns false when the text was refused at once.
-bool writeText(std::FILE* stream, std::string_view utf8);
-bool writeStandardOutput(std::string_view utf8);
-bool writeStandardError(std::string_view utf8);
+// - into a file or a pipe, as UTF-8 bytes with the platform's line ends
+//   (each '\n' becomes CR LF on Windows).
+// Returns 0, or the system's error code when not all of it got out.
+int WriteStandardOutput(std::string_view utf8);
+// The same for standard error; a failure there has nowhere to be told.
+void WriteStandardError(std::string_view utf8);
 
 // The current local calendar time: the time zone of the system (on Windows
 // the one set in Windows itself, whatever a TZ variable says).
-std::tm localNow();
+std::tm LocalNow();
 
 // Seconds since local midnight, with the sub-second part.
-double secondsSinceMidnight();
+double SecondsSinceMidnight();
 
 } // namespace zelmora::platform

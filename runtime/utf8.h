@@ -1,10 +1,39 @@
 #pragma once
 
+// UTF-8 and UTF-16 by hand: file names and console text on Windows are
+// UTF-16, everything inside the program is UTF-8, and the names a user has
+// may hold what the standard conversions refuse (a lone surrogate, a byte
+// that is not UTF-8). Written portably, so every system tests it.
+
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace zelmora {
 
 // Appends the UTF-8 bytes of the character `c` (at most U+10FFFF).
 void AppendUtf8(std::string& out, char32_t c);
+
+// The character that starts at `bytes[at]`, moving `at` past it. A byte that
+// starts no valid UTF-8 character (overlong forms and surrogates included)
+// gives U+FFFD and moves one byte on.
+char32_t NextUtf8(std::string_view bytes, std::size_t& at);
+
+bool IsValidUtf8(std::string_view bytes);
+
+// UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// UTF-8 to UTF-16; bytes that are not UTF-8 become U+FFFD.
+std::u16string Utf8ToUtf16(std::string_view text);
+
+// How much of `text` to hand over when at most `most` units fit at once
+// (a console takes long text in pieces): `most`, or one less where the piece
+// would end between the two halves of a surrogate pair. Never 0 while text
+// is left and `most` is at least 2.
+std::size_t PieceLength(std::u16string_view text, std::size_t most);
+
+// Text with each line feed written as CR LF, as Windows text files have it.
+std::string WithCrLf(std::string_view text);
 
 } // namespace zelmora

@@ -4,17 +4,15 @@
 #include "ui/colors.h"
 #include "ui/layout.h"
 #include "ui/qt_strings.h"
-#include "ui/settings_writer.h"
 
 #include <QLabel>
 #include <QPushButton>
 
 namespace zelmora {
 
-Dialog::Dialog(Module1& state, std::filesystem::path directory, MessageBoxService& messages,
-               ColorPicker& picker, QWidget* parent)
+Dialog::Dialog(std::filesystem::path directory, MessageBoxService& messages, ColorPicker& picker,
+               QWidget* parent)
     : QDialog(parent)
-    , state_(state)
     , directory_(std::move(directory))
     , messages_(messages)
     , picker_(picker) {
@@ -35,16 +33,16 @@ Dialog::Dialog(Module1& state, std::filesystem::path directory, MessageBoxServic
     auto* cancelButton = MakeButton(this, "CancelButton", QStringLiteral("Annulla"),
                                     TwipsRect(240, 2400, 1215, 375));
 
-    sample_ = new QLabel(QStringLiteral("testo di esempio"), this);
-    sample_->setObjectName(QStringLiteral("Label1"));
-    sample_->setGeometry(TwipsRect(240, 240, 3255, 375));
-    sample_->setFont(SansFont(12, true));
-    sample_->setAlignment(Qt::AlignCenter);
-    sample_->setTextFormat(Qt::PlainText);
+    sampleLabel_ = new QLabel(QStringLiteral("testo di esempio"), this);
+    sampleLabel_->setObjectName(QStringLiteral("Label1"));
+    sampleLabel_->setGeometry(TwipsRect(240, 240, 3255, 375));
+    sampleLabel_->setFont(SansFont(12, true));
+    sampleLabel_->setAlignment(Qt::AlignCenter);
+    sampleLabel_->setTextFormat(Qt::PlainText);
     // The fixed single border: a thin sunken edge round an opaque face.
-    sample_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    sample_->setLineWidth(1);
-    sample_->setAutoFillBackground(true);
+    sampleLabel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    sampleLabel_->setLineWidth(1);
+    sampleLabel_->setAutoFillBackground(true);
 
     auto* pp = MakeButton(this, "pp", QStringLiteral("scegli PRIMO PIANO"),
                           TwipsRect(240, 960, 3255, 375));
@@ -70,7 +68,7 @@ Dialog::Dialog(Module1& state, std::filesystem::path directory, MessageBoxServic
 void Dialog::pickForeground() {
     RunCommand(messages_, this, [this] {
         if (const auto color = pick()) {
-            sampleFore_ = *color;
+            sample_.foreColor = *color;
             showSample();
         }
     });
@@ -79,7 +77,7 @@ void Dialog::pickForeground() {
 void Dialog::pickBackground() {
     RunCommand(messages_, this, [this] {
         if (const auto color = pick()) {
-            sampleBack_ = *color;
+            sample_.backColor = *color;
             showSample();
         }
     });
@@ -96,29 +94,34 @@ std::optional<std::int32_t> Dialog::pick() {
     return color;
 }
 
+std::optional<ColorChoice> Dialog::choose() {
+    saved_.reset();
+    exec();
+    return saved_;
+}
+
 void Dialog::confirm() {
     RunCommand(messages_, this, [this] {
-        // Saved first, then stored and shown: when the file cannot be written,
+        // Saved before anything is returned: when the file cannot be written,
         // the settings, the file and the main window all stay as they were,
         // and the dialog stays open to try again or to cancel.
         try {
-            SaveColorSettings(directory_, sampleFore_, sampleBack_);
+            SaveColorSettings(directory_, sample_);
         } catch (const RuntimeError& error) {
             messages_.warning(this, QStringLiteral("Zelmora"),
                               ToQString(SaveFailureMessage(error)));
             return;
         }
-        state_.ForeColorSetting = sampleFore_;
-        state_.BackColorSetting = sampleBack_;
+        saved_ = sample_;
         accept();
     });
 }
 
 void Dialog::showSample() {
-    QPalette palette = sample_->palette();
-    palette.setColor(QPalette::WindowText, ColorFromSetting(sampleFore_));
-    palette.setColor(QPalette::Window, ColorFromSetting(sampleBack_));
-    sample_->setPalette(palette);
+    QPalette palette = sampleLabel_->palette();
+    palette.setColor(QPalette::WindowText, ColorFromSetting(sample_.foreColor));
+    palette.setColor(QPalette::Window, ColorFromSetting(sample_.backColor));
+    sampleLabel_->setPalette(palette);
 }
 
 } // namespace zelmora

@@ -43,8 +43,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     , state_(state)
     , directory_(std::move(directory))
     , services_(services)
-    , info_(directory_, services.starter, services.messages,
-            Infomio::InstalledGuideOfThisProgram()) {
+    , info_(services.starter, services.messages, Infomio::InstalledGuideOfThisProgram()) {
     setObjectName(QStringLiteral("Form1"));
     MakeFixedWindow(*this, 7335, 4095);
     // A fixed place on the screen, where it fits: the client area's top-left
@@ -126,16 +125,12 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
 
     setWindowTitle(QString::fromLatin1(kTitleWithVersion));
-    showState();
-}
-
-Form1::~Form1() = default;
-
-void Form1::showState() {
     label1_->setText(displayText(state_.PhraseText));
     showPosition();
     applyColors();
 }
+
+Form1::~Form1() = default;
 
 void Form1::applyColors() {
     QPalette phrasePalette = label1_->palette();
@@ -166,8 +161,7 @@ void Form1::openPhraseFile() {
         services_.messages.information(this, QString::fromUtf8(kInstructionsTitle),
                                        ToQString(state_.LineText));
         state_.LineText = "notepad " + state_.PhraseFile;
-        services_.starter.start(ToQString(state_.LineText), directory_,
-                                ProgramStarter::Missing::CreateEmpty);
+        services_.starter.start(ToQString(state_.LineText), ProgramStarter::Missing::CreateEmpty);
     });
 }
 
@@ -198,9 +192,12 @@ void Form1::drawAtRandom() {
 
 void Form1::openColorsDialog() {
     RunCommand(services_.messages, this, [this] {
-        Dialog dialog(state_, directory_, services_.messages, services_.picker, this);
-        if (dialog.exec() == QDialog::Accepted)
+        Dialog dialog(directory_, services_.messages, services_.picker, this);
+        if (const std::optional<ColorChoice> chosen = dialog.choose()) {
+            state_.ForeColorSetting = chosen->foreColor;
+            state_.BackColorSetting = chosen->backColor;
             applyColors();
+        }
     });
 }
 

@@ -20,18 +20,11 @@ class Form1 : public QWidget {
 
 public:
     // Builds the window and shows the program state in it: caption, phrase,
-    // position text and colours, taken from `state`.
+    // position text and colours, taken from `state`. `directory` is where
+    // the program's files are (empty: the working folder).
     Form1(Module1& state, std::filesystem::path directory, WindowServices services,
           QWidget* parent = nullptr);
     ~Form1() override;
-
-    // Shows the program state again: phrase, position text and colours (the
-    // start-up, when it has filled the state after building the window).
-    void showState();
-
-    // Shows the state's colours: the phrase's text colour and the window's
-    // background, as the colours dialog confirmed them.
-    void applyColors();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -43,6 +36,8 @@ private:
     void openColorsDialog(); // the crayons button
     void openInfo();         // the info picture
     void showPosition();
+    // The phrase's text colour and the window's background, from the state.
+    void applyColors();
 
     Module1& state_;
     std::filesystem::path directory_;

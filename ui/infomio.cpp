@@ -134,10 +134,9 @@ void InfoWindow::centreOnScreen() {
 
 } // namespace
 
-Infomio::Infomio(std::filesystem::path directory, ProgramStarter& starter,
-                 MessageBoxService& messages, std::filesystem::path installedGuide)
-    : directory_(std::move(directory))
-    , installedGuide_(std::move(installedGuide))
+Infomio::Infomio(ProgramStarter& starter, MessageBoxService& messages,
+                 std::filesystem::path installedGuide)
+    : installedGuide_(std::move(installedGuide))
     , starter_(starter)
     , messages_(messages) {}
 
@@ -164,17 +163,12 @@ void Infomio::showModal(QWidget* parent) {
     if (result != InfoWindow::MoreInfo)
         return;
 
-    // The guide beside the phrases, as the user keeps it; else the one
-    // installed with the program, opened as it is (the editor shows it read
-    // only). The editor finds a bare name in the directory it runs in.
+    // The guide beside the phrases, as the user keeps it; where the desktop's
+    // editor stands in for notepad and the folder has none, the one installed
+    // with the program.
     RunCommand(messages_, parent, [this] {
-        QString guide = QLatin1String(Module1::kReadmeFileName);
-        std::error_code ec;
-        if (!std::filesystem::exists(directory_ / Module1::kReadmeFileName, ec) &&
-            !installedGuide_.empty() && std::filesystem::is_regular_file(installedGuide_, ec))
-            guide = QFile::decodeName(QByteArray::fromStdString(installedGuide_.string()));
-        starter_.start(QStringLiteral("notepad ") + guide, directory_,
-                       ProgramStarter::Missing::Report);
+        starter_.start(QStringLiteral("notepad ") + QLatin1String(Module1::kReadmeFileName),
+                       ProgramStarter::Missing::Report, installedGuide_);
     });
 }
 

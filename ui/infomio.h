@@ -15,22 +15,21 @@ namespace zelmora {
 // the title label's own text, "Tesmi".
 class Infomio {
 public:
-    // `installedGuide`: the user's guide as installed with the program, for
-    // a folder that holds none.
-    Infomio(std::filesystem::path directory, ProgramStarter& starter, MessageBoxService& messages,
+    // `installedGuide`: the user's guide as installed with the program, which
+    // the desktop's editor opens for a working folder that holds none.
+    Infomio(ProgramStarter& starter, MessageBoxService& messages,
             std::filesystem::path installedGuide = {});
 
     // Shows the window modal over `parent` and returns when it has closed.
-    // "Altre INFO" closes it and then opens the user's guide
-    // "tesmiLeggimi.txt" of the folder (else the installed one) in the text
-    // editor; a failure to start the editor is reported over `parent`.
+    // "Altre INFO" closes it and then starts "notepad tesmiLeggimi.txt" in
+    // the working folder; a failure to start the editor is reported over
+    // `parent`.
     void showModal(QWidget* parent);
 
     // Where this program's installation keeps the guide.
     static std::filesystem::path InstalledGuideOfThisProgram();
 
 private:
-    std::filesystem::path directory_;
     std::filesystem::path installedGuide_;
     ProgramStarter& starter_;
     MessageBoxService& messages_;

@@ -10,7 +10,7 @@ bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
 
-TEST(ErrorMessage, GivesTheCommonReasonsInItalianAndTheRareOnesAsTheSystemSaysThem) {
+TEST(ErrorMessage, GivesEveryReasonInItalianKeepingTheSystemsWordsForTheRareOnes) {
     const std::pair<Cause, const char*> cases[] = {
         {Cause::PermissionDenied, "permesso negato"},
         {Cause::NoSpace, "spazio esaurito"},
@@ -19,7 +19,10 @@ TEST(ErrorMessage, GivesTheCommonReasonsInItalianAndTheRareOnesAsTheSystemSaysTh
         {Cause::NotOrdinaryFile, "non è un file ordinario"},
         {Cause::TooManyOpenFiles, "troppi file aperti"},
         {Cause::Missing, "file o cartella inesistente"},
-        {Cause::Other, "Stale file handle"},
+        {Cause::TooManyLinks, "troppi collegamenti simbolici"},
+        {Cause::NameTooLong, "il nome del file è troppo lungo"},
+        {Cause::WorkingFolderGone, "la cartella di lavoro non esiste più"},
+        {Cause::Other, "errore di sistema (Stale file handle)"},
     };
     for (const auto& [cause, words] : cases) {
         SCOPED_TRACE(words);
@@ -30,6 +33,23 @@ TEST(ErrorMessage, GivesTheCommonReasonsInItalianAndTheRareOnesAsTheSystemSaysTh
         EXPECT_TRUE(Contains(text, std::string("Motivo: ") + words)) << text;
         EXPECT_TRUE(Contains(SaveFailureMessage(error), words));
     }
+}
+
+TEST(ErrorMessage, SaysWhatIsWrongWithAFileThatIsNotThereOrIsEmpty) {
+    const auto message = [](int number, Cause cause, std::string target = {}) {
+        return ErrorMessage(RuntimeError(number, "/tmp/g4/tesmi.txt", cause, std::move(target)));
+    };
+    EXPECT_EQ(message(kFileNotFound, Cause::Missing),
+              "Il file \u201C/tmp/g4/tesmi.txt\u201D non è stato trovato.");
+    EXPECT_EQ(message(kFileNotFound, Cause::WorkingFolderGone),
+              "Il file \u201C/tmp/g4/tesmi.txt\u201D non è stato trovato.\n"
+              "Motivo: la cartella di lavoro non esiste più.");
+    EXPECT_EQ(message(kFileNotFound, Cause::DanglingLink, "../frasi.txt"),
+              "Il file \u201C/tmp/g4/tesmi.txt\u201D è un collegamento a un file che non esiste "
+              "(\u201C../frasi.txt\u201D).");
+    EXPECT_EQ(message(kInputPastEnd, Cause::EmptyFile),
+              "Il file \u201C/tmp/g4/tesmi.txt\u201D è vuoto: non contiene frasi.");
+    EXPECT_TRUE(Contains(message(kInputPastEnd, Cause::None), "accorciato"));
 }
 
 TEST(ErrorMessage, NamesAFolderInAnotherEncodingReadably) {

@@ -1,8 +1,12 @@
+// zelmora-oggi: what it prints for a folder, through the library with a
+// fixed day; and, where only the real program can show it, the program
+// itself (its output's bytes, its command line, its exit statuses).
+
 #include "app/oggi.h"
-#include "archive/phrase_archive.h"
 #include "run_program.h"
-#include "runtime/services.h"
+#include "runtime/platform.h"
 #include "temp_dir.h"
+#include "test_doubles.h"
 
 #include <algorithm>
 #include <chrono>
@@ -48,21 +52,37 @@ std::string WithNewlines(const std::string& bytes) {
     return text;
 }
 
-// Runs zelmora-oggi in `directory` as a user would from a terminal there.
-test::ProgramRun RunOggi(const std::filesystem::path& directory,
-                         const std::vector<std::string>& arguments = {}) {
-    test::ProgramRun run = test::RunProgram(ZELMORA_OGGI, arguments, directory);
+// Runs the real zelmora-oggi in `directory`, as a user would from a terminal
+// there.
+test::ProgramRun RunProgram(const std::filesystem::path& directory,
+                            const std::vector<std::string>& arguments = {},
+                            test::Output output = test::Output::Captured) {
+    test::ProgramRun run = test::RunProgram(ZELMORA_OGGI, arguments, directory, output);
     run.out = WithNewlines(run.out);
     run.err = WithNewlines(run.err);
     return run;
 }
 
+// The library on the phrases of `directory` (by -C), on day `day`.
+OggiResult Today(const std::filesystem::path& directory, std::vector<std::string> arguments = {},
+                 int day = 100) {
+    arguments.insert(arguments.begin(), {"-C", platform::PathText(directory)});
+    const auto parsed = ParseOggiArguments(arguments);
+    if (!std::holds_alternative<OggiOptions>(parsed)) {
+        ADD_FAILURE() << std::get<std::string>(parsed);
+        return {};
+    }
+    const test::FixedClock clock(day);
+    test::ScriptedRandom random;
+    return RunOggi(std::get<OggiOptions>(parsed), clock, random);
+}
+
 TEST(ZelmoraOggi, PrintsTheOnlyPhraseLineByLineAndItsPosition) {
     TempDir dir;
     dir.write("tesmi.txt", CrLfLines({"", "Chi va piano", "", "va sano e va lontano.", "----"}));
-    const test::ProgramRun run = RunOggi(dir.path());
-    EXPECT_EQ(run.out, "Chi va piano\n\nva sano e va lontano.\n1 / 1\n");
-    EXPECT_EQ(run.exitCode, 0);
+    const OggiResult result = Today(dir.path());
+    EXPECT_EQ(result.out, "Chi va piano\n\nva sano e va lontano.\n1 / 1\n");
+    EXPECT_EQ(result.status, kOggiFound);
 }
 
 TEST(ZelmoraOggi, PrintsTodaysPhraseForTheDaysGiven) {
@@ -71,63 +91,41 @@ TEST(ZelmoraOggi, PrintsTodaysPhraseForTheDaysGiven) {
     for (int i = 1; i <= 120; ++i)
         bytes += CrLfLines({"Frase " + std::to_string(i), "fine", "----"});
     dir.write("tesmi.txt", bytes);
-    const SystemClock clock;
-    for (const int holdDays : {1, 7}) {
-        SCOPED_TRACE(holdDays);
-        // The run may fall on either side of midnight.
-        const int before = DayPhraseIndex(120, holdDays, clock.dayOfYear());
-        const test::ProgramRun run = RunOggi(dir.path(), {std::to_string(holdDays)});
-        const int after = DayPhraseIndex(120, holdDays, clock.dayOfYear());
-        const auto expected = [](int index) {
-            return "Frase " + std::to_string(index) + "\nfine\n" + std::to_string(index) +
-                   " / 120\n";
-        };
-        EXPECT_TRUE(run.out == expected(before) || run.out == expected(after)) << run.out;
-        EXPECT_EQ(run.exitCode, 0);
-    }
-}
-
-// Into a file or a pipe: UTF-8 bytes, with CR LF line ends on Windows.
-TEST(ZelmoraOggi, PrintsWindows1252AsUtf8WithTheSystemsLineEnds) {
-    TempDir dir;
-    dir.write("tesmi.txt", "Un caff\xE8 costa 1 \x80\r\n----\r\n");
-    const test::ProgramRun run = test::RunProgram(ZELMORA_OGGI, {}, dir.path());
-    EXPECT_EQ(run.out, "Un caff\xC3\xA8 costa 1 \xE2\x82\xAC" + std::string(kLineEnd) + "1 / 1" +
-                           std::string(kLineEnd));
-    EXPECT_EQ(run.exitCode, 0);
-}
-
-TEST(ZelmoraOggi, ReadsItsFileInAFolderNamedInAnyScript) {
-    TempDir dir;
-    for (const char8_t* name : {u8"città", u8"日本"}) {
-        const std::filesystem::path folder = dir.path() / name;
-        ASSERT_TRUE(std::filesystem::create_directory(folder));
-        test::WriteFile(folder / "tesmi.txt", CrLfLines({"Un caff\xE8", "----"}));
-        const test::ProgramRun run = RunOggi(folder);
-        EXPECT_EQ(run.out, "Un caff\xC3\xA8\n1 / 1\n");
-        EXPECT_EQ(run.exitCode, 0);
-    }
+    // Day 100: phrase 101 one a day, phrase 15 (ceil(101 / 7)) seven days each.
+    EXPECT_EQ(Today(dir.path(), {"1"}).out, "Frase 101\nfine\n101 / 120\n");
+    EXPECT_EQ(Today(dir.path(), {"7"}).out, "Frase 15\nfine\n15 / 120\n");
+    EXPECT_EQ(Today(dir.path(), {"400"}).out, "Frase 101\nfine\n101 / 120\n");
 }
 
 TEST(ZelmoraOggi, ReportsAMissingOrUnreadablePhraseFile) {
     TempDir missing;
-    const test::ProgramRun none = RunOggi(missing.path());
+    const OggiResult none = Today(missing.path());
     EXPECT_EQ(none.out, "--- NESSUNA FRASE IN ARCHIVIO ---\n0 / \n");
-    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.err, "zelmora-oggi: il file \u201C" + platform::PathText(missing / "tesmi.txt") +
+                            "\u201D non \u00E8 stato trovato.\n");
+    EXPECT_EQ(none.status, kOggiMissing);
 
     // A directory in its place is found but cannot be read: not a success.
     TempDir refused;
     std::filesystem::create_directory(refused / "tesmi.txt");
-    const test::ProgramRun unreadable = RunOggi(refused.path());
+    const OggiResult unreadable = Today(refused.path());
     EXPECT_EQ(unreadable.out, "\n0 / \n");
-    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_NE(unreadable.err.find("\u00E8 una cartella"), std::string::npos) << unreadable.err;
+    EXPECT_EQ(unreadable.status, kOggiMissing);
 
     // An empty file is read fine and simply holds no phrase.
     TempDir empty;
     empty.write("tesmi.txt", "");
-    const test::ProgramRun nothing = RunOggi(empty.path());
+    const OggiResult nothing = Today(empty.path());
     EXPECT_EQ(nothing.out, "\n0 / 0\n");
-    EXPECT_EQ(nothing.exitCode, 0);
+    EXPECT_EQ(nothing.status, kOggiFound);
+
+    // -C given a file rather than a folder.
+    const OggiResult file = Today(empty / "tesmi.txt");
+    EXPECT_EQ(file.err, "zelmora-oggi: \u201C" + platform::PathText(empty / "tesmi.txt") +
+                            "\u201D non \u00E8 una cartella.\n");
+    EXPECT_EQ(file.out, "");
+    EXPECT_EQ(file.status, kOggiMissing);
 }
 
 TEST(ZelmoraOggi, AnswersAtOnceWhenItsFilesAreNotOrdinaryFiles) {
@@ -139,45 +137,21 @@ TEST(ZelmoraOggi, AnswersAtOnceWhenItsFilesAreNotOrdinaryFiles) {
     ASSERT_EQ(::mkfifo((fifos / "tesmi.txt").c_str(), 0600), 0);
     ASSERT_EQ(::mkfifo((fifos / "opzioni.txt").c_str(), 0600), 0);
     const auto begin = std::chrono::steady_clock::now();
-    EXPECT_EQ(RunOggi(fifos.path()).exitCode, 1);
+    EXPECT_EQ(Today(fifos.path()).status, kOggiMissing);
     EXPECT_LT(std::chrono::steady_clock::now() - begin, std::chrono::seconds(1));
 
     TempDir device;
     std::filesystem::create_symlink("/dev/zero", device / "tesmi.txt");
-    EXPECT_EQ(RunOggi(device.path()).exitCode, 1);
+    EXPECT_EQ(Today(device.path()).status, kOggiMissing);
 
     // The colours are none of its business: a FIFO there changes nothing.
     TempDir settings;
     settings.write("tesmi.txt", CrLfLines({"Uno", "----"}));
     ASSERT_EQ(::mkfifo((settings / "opzioni.txt").c_str(), 0600), 0);
-    const test::ProgramRun run = RunOggi(settings.path());
-    EXPECT_EQ(run.out, "Uno\n1 / 1\n");
-    EXPECT_EQ(run.exitCode, 0);
+    const OggiResult result = Today(settings.path());
+    EXPECT_EQ(result.out, "Uno\n1 / 1\n");
+    EXPECT_EQ(result.status, kOggiFound);
 #endif
-}
-
-// A phrase file holding escape sequences must not reach a terminal as such;
-// into a pipe the text goes as it is.
-TEST(ZelmoraOggi, ShowsControlCharactersOnATerminalAndKeepsThemInAPipe) {
-    TempDir dir;
-    dir.write("tesmi.txt", CrLfLines({"\x1B[2J\x1B]0;preso\x07"
-                                      "ciao",
-                                      "----"}));
-    EXPECT_EQ(RunOggi(dir.path()).out, "\x1B[2J\x1B]0;preso\x07"
-                                       "ciao\n1 / 1\n");
-
-#ifdef _WIN32
-    GTEST_SKIP() << "script(1) is Unix's; the console test of the cross build shows a console";
-#endif
-    // script(1) gives the program a terminal of its own.
-    const test::ProgramRun terminal =
-        test::RunProgram("/usr/bin/script", {"-qec", ZELMORA_OGGI, "/dev/null"}, dir.path());
-    const std::string& shown = terminal.out;
-    EXPECT_NE(shown.find("\u241B[2J\u241B]0;preso\u2407"
-                         "ciao"),
-              std::string::npos)
-        << shown;
-    EXPECT_EQ(shown.find('\x1B'), std::string::npos) << shown;
 }
 
 TEST(ZelmoraOggi, ReadsItsOptionsAsATerminalProgramShould) {
@@ -199,56 +173,152 @@ TEST(ZelmoraOggi, ReadsItsOptionsAsATerminalProgramShould) {
     EXPECT_EQ(all.directory, "/tmp/x y");
     EXPECT_EQ(all.commandLine, "3");
     EXPECT_EQ(options({"-C~"}).directory, "~");
+    // Grouped as getopt takes them.
+    for (const auto& grouped : {std::vector<std::string>{"-qC", "/tmp/x"}, {"-qC/tmp/x"}}) {
+        const Options both = options(grouped);
+        EXPECT_TRUE(both.quiet);
+        EXPECT_EQ(both.directory, "/tmp/x");
+    }
     EXPECT_TRUE(options({"--help"}).help);
+    EXPECT_TRUE(options({"-h"}).help);
+    EXPECT_TRUE(options({"-qh"}).help);
     EXPECT_TRUE(options({"--version"}).version);
     for (const std::vector<std::string>& wrong :
-         {std::vector<std::string>{"-x"}, {"--quiet"}, {"-C"}, {"3", "-h"}}) {
+         {std::vector<std::string>{"-x"}, {"--quiet"}, {"-C"}, {"-qC"}, {"3", "-qx"}}) {
         const auto result = parsed(wrong);
-        ASSERT_TRUE(std::holds_alternative<std::string>(result)) << wrong.front();
+        ASSERT_TRUE(std::holds_alternative<std::string>(result)) << wrong.back();
         const std::string& complaint = std::get<std::string>(result);
         EXPECT_EQ(complaint.find('\n'), complaint.size() - 1) << "one line: " << complaint;
     }
+    EXPECT_NE(std::get<std::string>(parsed({"-C"})).find("richiede una cartella"),
+              std::string::npos);
 }
 
-TEST(ZelmoraOggi, OptionsAndExitStatusesOfTheRealProgram) {
+// --- The real program ------------------------------------------------------
+
+// Into a file or a pipe: UTF-8 bytes, with CR LF line ends on Windows.
+TEST(ZelmoraOggiProgram, PrintsWindows1252AsUtf8WithTheSystemsLineEnds) {
+    TempDir dir;
+    dir.write("tesmi.txt", "Un caff\xE8 costa 1 \x80\r\n----\r\n");
+    const test::ProgramRun run = test::RunProgram(ZELMORA_OGGI, {}, dir.path());
+    EXPECT_EQ(run.out, "Un caff\xC3\xA8 costa 1 \xE2\x82\xAC" + std::string(kLineEnd) + "1 / 1" +
+                           std::string(kLineEnd));
+    EXPECT_EQ(run.exitCode, 0);
+}
+
+// Working in such a folder, and naming it with -C: on Windows the command
+// line must arrive as UTF-16, not through the ANSI code page.
+TEST(ZelmoraOggiProgram, ReadsItsFileInAFolderNamedInAnyScript) {
+    TempDir dir;
+    for (const char8_t* name : {u8"città", u8"l\u2019alba", u8"\u0152uvre", u8"日本", u8"Ελλάδα"}) {
+        const std::string utf8(reinterpret_cast<const char*>(name));
+        SCOPED_TRACE(utf8);
+        const std::filesystem::path folder = dir.path() / name;
+        ASSERT_TRUE(std::filesystem::create_directory(folder));
+        test::WriteFile(folder / "tesmi.txt", CrLfLines({"Un caff\xE8", "----"}));
+        const test::ProgramRun inside = RunProgram(folder);
+        EXPECT_EQ(inside.out, "Un caff\xC3\xA8\n1 / 1\n");
+        const test::ProgramRun named = RunProgram(dir.path(), {"-C", utf8});
+        EXPECT_EQ(named.out, "Un caff\xC3\xA8\n1 / 1\n");
+        EXPECT_EQ(named.err, "");
+        EXPECT_EQ(named.exitCode, 0);
+    }
+}
+
+// A phrase file holding escape sequences must not reach a terminal as such;
+// into a pipe the text goes as it is.
+TEST(ZelmoraOggiProgram, ShowsControlCharactersOnATerminalAndKeepsThemInAPipe) {
+    TempDir dir;
+    dir.write("tesmi.txt", CrLfLines({"\x1B[2J\x1B]0;preso\x07"
+                                      "ciao",
+                                      "----"}));
+    EXPECT_EQ(RunProgram(dir.path()).out, "\x1B[2J\x1B]0;preso\x07"
+                                          "ciao\n1 / 1\n");
+
+#ifdef _WIN32
+    GTEST_SKIP() << "script(1) is Unix's; the console test of the cross build shows a console";
+#endif
+    // script(1) gives the program a terminal of its own.
+    const test::ProgramRun terminal =
+        test::RunProgram("/usr/bin/script", {"-qec", ZELMORA_OGGI, "/dev/null"}, dir.path());
+    const std::string& shown = terminal.out;
+    EXPECT_NE(shown.find("\u241B[2J\u241B]0;preso\u2407"
+                         "ciao"),
+              std::string::npos)
+        << shown;
+    EXPECT_EQ(shown.find('\x1B'), std::string::npos) << shown;
+}
+
+TEST(ZelmoraOggiProgram, OptionsAndExitStatuses) {
     TempDir phrases;
     phrases.write("tesmi.txt", CrLfLines({"Uno", "due", "----"}));
     TempDir elsewhere;
 
-    const auto help = RunOggi(elsewhere.path(), {"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_EQ(help.out.rfind("Uso: zelmora-oggi", 0), 0u) << help.out;
-    EXPECT_EQ(RunOggi(elsewhere.path(), {"--version"}).out, "zelmora-oggi 2.0\n");
+    for (const char* help : {"--help", "-h"}) {
+        const auto run = RunProgram(elsewhere.path(), {help});
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_EQ(run.out.rfind("Uso: zelmora-oggi", 0), 0u) << run.out;
+    }
+    EXPECT_EQ(RunProgram(elsewhere.path(), {"--version"}).out, "zelmora-oggi 2.0\n");
 
-    const auto wrong = RunOggi(elsewhere.path(), {"--colori"});
-    EXPECT_EQ(wrong.exitCode, 2);
+    const auto wrong = RunProgram(elsewhere.path(), {"--colori"});
+    EXPECT_EQ(wrong.exitCode, kOggiUsage);
     EXPECT_EQ(wrong.out, "");
     EXPECT_EQ(std::count(wrong.err.begin(), wrong.err.end(), '\n'), 1) << wrong.err;
 
     // -C reads the phrases of another folder, from anywhere.
-    const auto other = RunOggi(elsewhere.path(), {"-C", phrases.path().string()});
-    EXPECT_EQ(other.out, "Uno\ndue\n1 / 1\n");
-    EXPECT_EQ(other.err, "");
+    const auto other = RunProgram(elsewhere.path(), {"-qC", platform::PathText(phrases.path())});
+    EXPECT_EQ(other.out, "Uno\ndue\n");
     EXPECT_EQ(other.exitCode, 0);
 
-    // -q: the phrase alone; nothing at all without a phrase file.
-    EXPECT_EQ(RunOggi(phrases.path(), {"-q"}).out, "Uno\ndue\n");
-    const auto none = RunOggi(elsewhere.path(), {"-q"});
+    // -q: nothing at all without a phrase file.
+    const auto none = RunProgram(elsewhere.path(), {"-q"});
     EXPECT_EQ(none.out + none.err, "");
-    EXPECT_EQ(none.exitCode, 1);
-
-    // Without -q the texts stay as they were; the reason goes to standard error.
-    const auto missing = RunOggi(elsewhere.path());
-    EXPECT_EQ(missing.out, "--- NESSUNA FRASE IN ARCHIVIO ---\n0 / \n");
-    EXPECT_NE(missing.err.find("non \u00E8 stato trovato"), std::string::npos) << missing.err;
-    std::filesystem::create_directory(elsewhere / "tesmi.txt");
-    const auto refused = RunOggi(elsewhere.path(), {"-q"});
-    EXPECT_EQ(refused.out, "");
-    EXPECT_NE(refused.err.find((elsewhere / "tesmi.txt").string()), std::string::npos)
-        << refused.err;
-    EXPECT_NE(refused.err.find("\u00E8 una cartella"), std::string::npos) << refused.err;
-    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(none.exitCode, kOggiMissing);
 }
+
+// Output that cannot be written is told, as the standard tools tell it, and
+// is never a success.
+TEST(ZelmoraOggiProgram, OutputThatCannotBeWrittenIsToldAndFails) {
+    TempDir phrases;
+    phrases.write("tesmi.txt", CrLfLines({"Uno", "----"}));
+    const auto closed = RunProgram(phrases.path(), {}, test::Output::Closed);
+    EXPECT_EQ(closed.exitCode, kOggiWriteFailed);
+    EXPECT_EQ(closed.err, "zelmora-oggi: errore di scrittura: l\u2019uscita \u00E8 chiusa\n");
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows has no device that is always full";
+#else
+    const auto full = RunProgram(phrases.path(), {}, test::Output::FullDisk);
+    EXPECT_EQ(full.exitCode, kOggiWriteFailed);
+    EXPECT_EQ(full.err, "zelmora-oggi: errore di scrittura: spazio esaurito sul disco\n");
+#endif
+}
+
+#ifndef _WIN32
+// A working folder whose path is longer than the system lets a file name be
+// is still the working folder: its files are opened by their bare names.
+TEST(ZelmoraOggiProgram, WorksInAFolderWhosePathIsLongerThanAnyFileName) {
+    TempDir dir;
+    const std::string level(200, 'c');
+    {
+        test::InWorkingFolder start(dir.path());
+        for (int i = 0; i < 25; ++i) {
+            std::filesystem::create_directory(level);
+            std::filesystem::current_path(level);
+        }
+        test::WriteFile("tesmi.txt", CrLfLines({"Lontano", "----"}));
+        const test::ProgramRun run = test::RunProgram(ZELMORA_OGGI, {}, ".");
+        EXPECT_EQ(run.out, "Lontano\n1 / 1\n");
+        EXPECT_EQ(run.err, "");
+        // Taken down from inside: the path is too long to be named whole.
+        std::filesystem::remove("tesmi.txt");
+        for (int i = 0; i < 25; ++i) {
+            std::filesystem::current_path("..");
+            std::filesystem::remove(level);
+        }
+    }
+}
+#endif
 
 } // namespace
 } // namespace zelmora

@@ -2,6 +2,7 @@
 // phrase, and that a command failing half-way changes nothing.
 
 #include "app/phrase_commands.h"
+#include "error_of.h"
 #include "runtime/errors.h"
 #include "temp_dir.h"
 #include "test_doubles.h"
@@ -92,11 +93,29 @@ TEST(PhraseCommands, FailingHalfWayLeaveTheStateAsItWas) {
         ScriptedRandom random({0.99}); // phrase 8, not in any of these files
         EXPECT_THROW(DrawAtRandom(state, dir.path(), random), RuntimeError);
         expectUnchanged(state);
-        if (!file || !*file) {
+        if (!file) {
             EXPECT_THROW(Recount(state, dir.path()), RuntimeError);
             expectUnchanged(state);
         }
     }
+}
+
+// An emptied file's true count is zero: stored before the failure is told,
+// so that the next draw no longer reaches for phrases that are gone.
+TEST(PhraseCommands, RecountOfAnEmptiedFileStoresZero) {
+    TempDir dir;
+    dir.write("tesmi.txt", "");
+    Module1 state;
+    state.PhraseText = "frase 2";
+    state.PhraseCount = 8;
+    state.CurrentIndex = 2;
+    const auto error = test::ErrorOf([&] { Recount(state, dir.path()); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->number(), kInputPastEnd);
+    EXPECT_EQ(error->cause(), Cause::EmptyFile);
+    EXPECT_EQ(state.PhraseCount, 0);
+    EXPECT_EQ(state.CurrentIndex, 2);
+    EXPECT_EQ(state.PhraseText, "frase 2");
 }
 
 } // namespace

@@ -19,7 +19,7 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStartOfTheText) {
     };
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE("\"" + text + "\"");
-        EXPECT_DOUBLE_EQ(leadingNumber(text), expected);
+        EXPECT_DOUBLE_EQ(LeadingNumber(text), expected);
     }
 }
 
@@ -30,23 +30,23 @@ TEST(LeadingNumber, NumbersTooLargeForADoubleRaiseOverflow) {
           digits400, std::string("0.001e312"), "1" + std::string(400, '0') + "e-10"}) {
         SCOPED_TRACE(text.substr(0, 40));
         try {
-            leadingNumber(text);
+            LeadingNumber(text);
             ADD_FAILURE() << "no error raised";
         } catch (const RuntimeError& error) {
             EXPECT_EQ(error.number(), kOverflow);
         }
     }
     // Just inside the range, and too small to matter, are plain numbers.
-    EXPECT_DOUBLE_EQ(leadingNumber("1.7e308"), 1.7e308);
-    EXPECT_DOUBLE_EQ(leadingNumber("0." + std::string(400, '0') + "1"), 0.0);
-    EXPECT_DOUBLE_EQ(leadingNumber("1e-99999999999999999999"), 0.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber("1.7e308"), 1.7e308);
+    EXPECT_DOUBLE_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0.0);
+    EXPECT_DOUBLE_EQ(LeadingNumber("1e-99999999999999999999"), 0.0);
 }
 
 TEST(LeadingNumber, RoundDownGoesTowardsMinusInfinity) {
-    EXPECT_EQ(roundDown(leadingNumber("7.9")), 7.0);
-    EXPECT_EQ(roundDown(leadingNumber("365.99")), 365.0);
-    EXPECT_EQ(roundDown(-7.9), -8.0);
-    EXPECT_EQ(roundDown(0.5), 0.0);
+    EXPECT_EQ(RoundDown(LeadingNumber("7.9")), 7.0);
+    EXPECT_EQ(RoundDown(LeadingNumber("365.99")), 365.0);
+    EXPECT_EQ(RoundDown(-7.9), -8.0);
+    EXPECT_EQ(RoundDown(0.5), 0.0);
 }
 
 TEST(ExactInteger, AcceptsOnlyAWholeDecimalInteger) {
@@ -61,7 +61,7 @@ TEST(ExactInteger, AcceptsOnlyAWholeDecimalInteger) {
     };
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE("\"" + text + "\"");
-        EXPECT_EQ(exactInteger(text), expected);
+        EXPECT_EQ(ExactInteger(text), expected);
     }
 }
 

@@ -92,7 +92,7 @@ TEST(PlatformClock, TheDayIsTheLocalCalendarDay) {
     if (std::getenv("TZ"))
         GTEST_SKIP() << "the C runtime would follow TZ rather than the Windows time zone";
     for (int attempt = 0; attempt < 3; ++attempt) {
-        const std::tm ours = platform::localNow();
+        const std::tm ours = platform::LocalNow();
         const std::time_t now = std::time(nullptr);
         std::tm runtime{};
         ASSERT_EQ(localtime_s(&runtime, &now), 0);

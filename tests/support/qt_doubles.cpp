@@ -19,9 +19,9 @@ void RecordingMessages::warning(QWidget*, const QString& title, const QString& t
         whileShown();
 }
 
-void RecordingStarter::start(const QString& commandLine, const std::filesystem::path& directory,
-                             Missing missing) {
-    starts.push_back({commandLine, directory, missing});
+void RecordingStarter::start(const QString& commandLine, Missing missing,
+                             const std::filesystem::path& fallback) {
+    starts.push_back({commandLine, missing, fallback});
     if (onStart)
         onStart();
     if (fail)
@@ -37,10 +37,10 @@ std::optional<QColor> ScriptedPicker::pick(QWidget*, const QColor& initial) {
     return answer;
 }
 
-FakeNotepad::FakeNotepad()
+FakeNotepad::FakeNotepad(Kind kind)
     : oldPath_(qgetenv("PATH")) {
     const std::string report = (bin_ / "report.txt").string();
-    std::string script = "#!/bin/sh\n";
+    std::string script = kind == Kind::Working ? "#!/bin/sh\n" : "#!/percorso/che/non/esiste/sh\n";
     script += "printf '%s\\n%s\\n%s\\n' \"$(pwd -P)\" \"$#\" \"$1\" > '" + report + ".part'\n";
     script += "mv '" + report + ".part' '" + report + "'\n";
     WriteFile(bin_ / "notepad", script);

@@ -10,9 +10,11 @@
 #include <QByteArray>
 #include <QColor>
 #include <QString>
+#include <QWidget>
 #include <deque>
 #include <filesystem>
 #include <functional>
+#include <gtest/gtest.h>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,12 +44,12 @@ class RecordingStarter final : public ProgramStarter {
 public:
     struct Start {
         QString commandLine;
-        std::filesystem::path directory;
         Missing missing;
+        std::filesystem::path fallback;
     };
 
-    void start(const QString& commandLine, const std::filesystem::path& directory,
-               Missing missing) override;
+    void start(const QString& commandLine, Missing missing,
+               const std::filesystem::path& fallback) override;
 
     std::vector<Start> starts;
     bool fail = false;
@@ -66,10 +68,12 @@ public:
 
 // A stand-in for the text editor, first on the PATH while it lives: a
 // "notepad" that writes its working directory, its argument count and its
-// first argument to a report file, whole or not at all.
+// first argument to a report file, whole or not at all. One that cannot
+// start is a script whose interpreter does not exist.
 class FakeNotepad {
 public:
-    FakeNotepad();
+    enum class Kind { Working, CannotStart };
+    explicit FakeNotepad(Kind kind = Kind::Working);
     ~FakeNotepad();
     FakeNotepad(const FakeNotepad&) = delete;
     FakeNotepad& operator=(const FakeNotepad&) = delete;
@@ -92,6 +96,15 @@ struct Doubles {
 
     WindowServices services() { return {messages, starter, random, picker}; }
 };
+
+// The child of `window` with the given object name; a test failure when
+// there is none.
+template <typename Widget> Widget* Child(const QWidget& window, const char* name) {
+    auto* found = window.findChild<Widget*>(QLatin1String(name));
+    if (!found)
+        ADD_FAILURE() << "no " << name << " in " << window.objectName().toStdString();
+    return found;
+}
 
 // Runs `action` on the modal window that the next event-loop turn finds
 // open (the dialog a click is about to show), then returns. Use it before

@@ -67,7 +67,7 @@ HANDLE openInherited(const std::filesystem::path& path, DWORD access, DWORD disp
 
 ProgramRun RunProgram(const std::filesystem::path& program,
                       const std::vector<std::string>& arguments,
-                      const std::filesystem::path& directory) {
+                      const std::filesystem::path& directory, Output output) {
     TempDir outputs;
     ProgramRun run;
     const std::filesystem::path executable = std::filesystem::path(program).make_preferred();
@@ -76,7 +76,10 @@ ProgramRun RunProgram(const std::filesystem::path& program,
         commandLine += L" " + quoted(widen(argument));
 
     const HANDLE in = openInherited(L"NUL", GENERIC_READ, OPEN_EXISTING);
-    const HANDLE out = openInherited(outputs / "out", GENERIC_WRITE, CREATE_ALWAYS);
+    // Windows has no full device: a full disk is tried on Unix only.
+    const HANDLE out = output == Output::Closed
+                           ? nullptr
+                           : openInherited(outputs / "out", GENERIC_WRITE, CREATE_ALWAYS);
     const HANDLE err = openInherited(outputs / "err", GENERIC_WRITE, CREATE_ALWAYS);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
@@ -91,7 +94,7 @@ ProgramRun RunProgram(const std::filesystem::path& program,
         CreateProcessW(executable.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
                        CREATE_NO_WINDOW, nullptr, directory.c_str(), &startup, &process);
     for (const HANDLE handle : {in, out, err})
-        if (handle != INVALID_HANDLE_VALUE)
+        if (handle != INVALID_HANDLE_VALUE && handle != nullptr)
             CloseHandle(handle);
     if (!started)
         return run;
@@ -107,7 +110,8 @@ ProgramRun RunProgram(const std::filesystem::path& program,
     CloseHandle(process.hProcess);
     if (!ended)
         return run;
-    run.out = ReadFile(outputs / "out");
+    if (output != Output::Closed)
+        run.out = ReadFile(outputs / "out");
     run.err = ReadFile(outputs / "err");
     run.exitCode = static_cast<int>(status);
     return run;
@@ -117,7 +121,7 @@ ProgramRun RunProgram(const std::filesystem::path& program,
 
 ProgramRun RunProgram(const std::filesystem::path& program,
                       const std::vector<std::string>& arguments,
-                      const std::filesystem::path& directory) {
+                      const std::filesystem::path& directory, Output output) {
     TempDir outputs;
     const std::string out = (outputs / "out").string();
     const std::string err = (outputs / "err").string();
@@ -131,11 +135,14 @@ ProgramRun RunProgram(const std::filesystem::path& program,
     const pid_t child = ::fork();
     if (child == 0) {
         const int in = ::open("/dev/null", O_RDONLY);
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int o = ::open(output == Output::FullDisk ? "/dev/full" : out.c_str(),
+                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || o < 0 || e < 0 || ::dup2(in, 0) < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0 ||
             ::chdir(directory.c_str()) != 0)
             ::_exit(127);
+        if (output == Output::Closed)
+            ::close(1);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -152,7 +159,8 @@ ProgramRun RunProgram(const std::filesystem::path& program,
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    run.out = ReadFile(out);
+    if (output == Output::Captured)
+        run.out = ReadFile(out);
     run.err = ReadFile(err);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;

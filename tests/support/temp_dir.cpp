@@ -69,6 +69,16 @@ bool TempDir::exists(std::string_view name) const {
     return std::filesystem::exists(path_ / name);
 }
 
+InWorkingFolder::InWorkingFolder(const std::filesystem::path& folder)
+    : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+}
+
+InWorkingFolder::~InWorkingFolder() {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+}
+
 void WriteFile(const std::filesystem::path& file, std::string_view bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

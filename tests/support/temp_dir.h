@@ -28,6 +28,19 @@ private:
     std::filesystem::path path_;
 };
 
+// Makes `folder` the working folder while it lives, as the user's cd before
+// starting a program does, and goes back to the one before.
+class InWorkingFolder {
+public:
+    explicit InWorkingFolder(const std::filesystem::path& folder);
+    ~InWorkingFolder();
+    InWorkingFolder(const InWorkingFolder&) = delete;
+    InWorkingFolder& operator=(const InWorkingFolder&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
 // Writes a file's bytes exactly as given.
 void WriteFile(const std::filesystem::path& file, std::string_view bytes);
 std::string ReadFile(const std::filesystem::path& file);

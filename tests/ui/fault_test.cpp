@@ -115,8 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DamageCase{"RemovedThenRecount", Damage::Removed, "aggiorna", "non è stato trovato"},
         DamageCase{"RemovedThenDraw", Damage::Removed, "ancora", "non è stato trovato"},
-        DamageCase{"EmptiedThenRecount", Damage::Emptied, "aggiorna", "finito prima"},
-        DamageCase{"EmptiedThenDraw", Damage::Emptied, "ancora", "finito prima"},
+        DamageCase{"EmptiedThenRecount", Damage::Emptied, "aggiorna", "è vuoto"},
+        DamageCase{"EmptiedThenDraw", Damage::Emptied, "ancora", "è vuoto"},
         DamageCase{"ShrunkThenRecount", Damage::Shrunk, "aggiorna", nullptr},
         DamageCase{"ShrunkThenDraw", Damage::Shrunk, "ancora", "finito prima"},
         DamageCase{"DirectoryThenRecount", Damage::Directory, "aggiorna", "cartella"},
@@ -418,28 +418,24 @@ TEST_F(RunningProgram, FullDiskKeepsTheSettingsFileAndTheDialogSaysWhy) {
 // --- A folder whose name is not UTF-8 --------------------------------------
 
 // Works in a folder named "caff\xE8" (Latin-1, as an older system made it),
-// as the program does: with that folder as the working directory.
+// as the program does: with that folder as the working folder, whose files
+// it opens by their bare names.
 class NonUtf8Folder : public RunningProgram {
 protected:
-    void SetUp() override {
-        folder_ = dir_ / "caff\xE8";
-        std::filesystem::create_directory(folder_);
-        previous_ = std::filesystem::current_path();
-        std::filesystem::current_path(folder_);
-    }
-    void TearDown() override { std::filesystem::current_path(previous_); }
-
-    std::filesystem::path folder_;
-    std::filesystem::path previous_;
+    std::filesystem::path folder_ = [this] {
+        std::filesystem::create_directory(dir_ / "caff\xE8");
+        return dir_ / "caff\xE8";
+    }();
+    test::InWorkingFolder here_{folder_};
 };
 
 TEST_F(NonUtf8Folder, EveryCommandThatTouchesAPathWorks) {
     test::FakeNotepad notepad;
     DesktopProgramStarter starter(doubles_.messages);
     WriteFile(folder_ / "tesmi.txt", Phrases(3));
-    Main(state_, {folder_, {}, clock_, doubles_.random}, [&] {
+    Main(state_, {{}, {}, clock_, doubles_.random}, [&] {
         window_ = std::make_unique<Form1>(
-            state_, folder_,
+            state_, std::filesystem::path(),
             WindowServices{doubles_.messages, starter, doubles_.random, doubles_.picker});
     });
     ASSERT_NE(window_, nullptr);
@@ -472,6 +468,67 @@ TEST_F(NonUtf8Folder, EveryCommandThatTouchesAPathWorks) {
     ASSERT_EQ(messages().size(), 2u) << "the information box of \"Apri file\", then this";
     EXPECT_TRUE(messages().back().text.contains(QString::fromUtf8("caff\u00E8")))
         << messages().back().text.toStdString();
+}
+
+// --- The working folder, renamed or deleted while the program runs --------
+
+// The program in a working folder of its own, started as zelmora starts it:
+// its files by their bare names.
+class InItsWorkingFolder : public RunningProgram {
+protected:
+    void startThere() {
+        Main(state_, {{}, {}, clock_, doubles_.random}, [this] {
+            window_ = std::make_unique<Form1>(state_, std::filesystem::path(), doubles_.services());
+        });
+        ASSERT_NE(window_, nullptr);
+    }
+
+    std::filesystem::path folder_ = [this] {
+        std::filesystem::create_directory(dir_ / "g4");
+        return dir_ / "g4";
+    }();
+    test::InWorkingFolder here_{folder_};
+};
+
+TEST_F(InItsWorkingFolder, ARenamedFolderKeepsEveryCommandWorkingAndMessagesUseItsNewName) {
+    WriteFile(folder_ / "tesmi.txt", Phrases(3));
+    startThere();
+    ASSERT_EQ(shown("Label2"), QStringLiteral("2 / 3"));
+    const auto renamed = dir_ / "g4-nuovo";
+    std::filesystem::rename(folder_, renamed);
+    WriteFile(renamed / "tesmi.txt", Phrases(4));
+
+    click("aggiorna");
+    EXPECT_EQ(shown("Label2"), QStringLiteral("2 / 4"));
+    doubles_.random.setDraws({0.99});
+    click("ancora");
+    EXPECT_EQ(shown("Label1"), QStringLiteral("frase 4"));
+    click("aprifile");
+    EXPECT_EQ(doubles_.starter.starts.back().commandLine, QStringLiteral("notepad tesmi.txt"));
+    ASSERT_EQ(messages().size(), 1u) << "only the instructions of \"Apri file\"";
+
+    std::filesystem::remove(renamed / "tesmi.txt");
+    click("aggiorna");
+    ASSERT_EQ(messages().size(), 2u);
+    EXPECT_TRUE(
+        messages().back().text.contains(QString::fromStdString((renamed / "tesmi.txt").string())))
+        << messages().back().text.toStdString();
+}
+
+TEST_F(InItsWorkingFolder, ADeletedFolderIsToldAsSuch) {
+    WriteFile(folder_ / "tesmi.txt", Phrases(3));
+    startThere();
+    std::filesystem::remove_all(folder_);
+    for (const char* command : {"aggiorna", "ancora"}) {
+        SCOPED_TRACE(command);
+        doubles_.messages.messages.clear();
+        click(command);
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_EQ(messages().front().text,
+                  QString::fromUtf8("Il file \u201Ctesmi.txt\u201D non \u00E8 stato trovato.\n"
+                                    "Motivo: la cartella di lavoro non esiste pi\u00F9."));
+        EXPECT_EQ(shown("Label2"), QStringLiteral("2 / 3"));
+    }
 }
 
 } // namespace

@@ -224,14 +224,19 @@ TEST_F(Form1Test, RecountOfAMissingFileTellsTheUserAndChangesNothing) {
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 6"));
 }
 
-TEST_F(Form1Test, RecountOfAnEmptiedFileReportsItAndKeepsTheCount) {
+// An emptied file's true count is zero: stored, so that "Casuale" no longer
+// reaches for phrases that are gone; the labels stay as the failure left them.
+TEST_F(Form1Test, RecountOfAnEmptiedFileStoresZeroKeepsTheLabelsAndSaysItIsEmpty) {
     dir_.write("tesmi.txt", "");
     state_.CurrentIndex = 2;
     state_.PhraseCount = 3;
     open();
     click("aggiorna");
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
-    EXPECT_EQ(state_.PhraseCount, 3);
+    EXPECT_EQ(doubles_.messages.messages.front().text,
+              QString::fromStdString("Il file \u201C" + (dir_ / "tesmi.txt").string() +
+                                     "\u201D \u00E8 vuoto: non contiene frasi."));
+    EXPECT_EQ(state_.PhraseCount, 0);
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 3"));
 }
 
@@ -324,7 +329,7 @@ TEST_F(Form1Test, OpenFileExplainsTheLayoutThenStartsTheEditor) {
 
     ASSERT_EQ(doubles_.starter.starts.size(), 1u);
     EXPECT_EQ(doubles_.starter.starts.front().commandLine, QStringLiteral("notepad tesmi.txt"));
-    EXPECT_EQ(doubles_.starter.starts.front().directory, dir_.path());
+    EXPECT_EQ(doubles_.starter.starts.front().missing, ProgramStarter::Missing::CreateEmpty);
 }
 
 TEST_F(Form1Test, EditorThatCannotStartIsReportedAndTheWindowGoesOn) {

@@ -43,8 +43,7 @@ protected:
     }
 
     Doubles doubles;
-    const std::filesystem::path directory = "cartella-di-prova";
-    Infomio info{directory, doubles.starter, doubles.messages};
+    Infomio info{doubles.starter, doubles.messages};
     QWidget mainWindow;
 };
 
@@ -127,10 +126,8 @@ TEST_F(InfomioTest, AltreInfoByClickOrEnterClosesWindowBeforeStartingEditorOnRea
         QTest::keyClick(button(window, u"altreinfo"_s), Qt::Key_Return);
     }));
     ASSERT_EQ(doubles.starter.starts.size(), 2u);
-    for (const auto& start : doubles.starter.starts) {
+    for (const auto& start : doubles.starter.starts)
         EXPECT_EQ(start.commandLine, u"notepad tesmiLeggimi.txt"_s);
-        EXPECT_EQ(start.directory, directory);
-    }
     EXPECT_EQ(windowGone, std::vector<bool>({true, true}));
 }
 
@@ -147,26 +144,17 @@ TEST_F(InfomioTest, EditorThatCannotStartIsReportedAfterClosingAndRunGoesOn) {
     EXPECT_FALSE(open([&](QDialog& window) { button(window, u"OK"_s)->click(); }));
 }
 
-TEST_F(InfomioTest, AltreInfoOpensTheInstalledGuideWhenTheFolderHasNone) {
-    TempDir folder;
-    TempDir prefix;
-    const auto installed = prefix / "share/doc/zelmora/tesmiLeggimi.txt";
-    std::filesystem::create_directories(installed.parent_path());
-    WriteFile(installed, "Guida\r\n");
-    Infomio withGuide{folder.path(), doubles.starter, doubles.messages, installed};
-    const auto openGuide = [&] {
-        WhenModalOpens(
-            [](QWidget* modal) { modal->findChild<QPushButton*>(u"altreinfo"_s)->click(); });
-        withGuide.showModal(&mainWindow);
-    };
-    openGuide();
-    folder.write("tesmiLeggimi.txt", "La mia guida\r\n");
-    openGuide();
-    ASSERT_EQ(doubles.starter.starts.size(), 2u);
-    EXPECT_EQ(doubles.starter.starts[0].commandLine,
-              u"notepad "_s + QString::fromStdString(installed.string()));
-    EXPECT_EQ(doubles.starter.starts[1].commandLine, u"notepad tesmiLeggimi.txt"_s);
-    EXPECT_EQ(doubles.starter.starts[1].missing, ProgramStarter::Missing::Report);
+// notepad gets the bare name whatever the folder holds; the installed guide
+// is only the desktop editor's stand-in for a folder without one.
+TEST_F(InfomioTest, AltreInfoNamesTheInstalledGuideOnlyAsTheFallback) {
+    const std::filesystem::path installed = "/usr/share/doc/zelmora/tesmiLeggimi.txt";
+    Infomio withGuide{doubles.starter, doubles.messages, installed};
+    WhenModalOpens([](QWidget* modal) { modal->findChild<QPushButton*>(u"altreinfo"_s)->click(); });
+    withGuide.showModal(&mainWindow);
+    ASSERT_EQ(doubles.starter.starts.size(), 1u);
+    EXPECT_EQ(doubles.starter.starts[0].commandLine, u"notepad tesmiLeggimi.txt"_s);
+    EXPECT_EQ(doubles.starter.starts[0].missing, ProgramStarter::Missing::Report);
+    EXPECT_EQ(doubles.starter.starts[0].fallback, installed);
 }
 
 TEST(InfomioFromMainWindow, ClickOnImage1OpensInfoModalOverMainWindow) {

@@ -33,7 +33,7 @@ TEST(ScaledScreen, MainWindowAndColoursDialogStayWhollyOnTheScreen) {
     const QRect area = form.screen()->availableGeometry();
     EXPECT_GE(form.frameGeometry().right(), area.right() - 1);
 
-    Dialog dialog(state, "cartella-di-prova", doubles.messages, doubles.picker, &form);
+    Dialog dialog("cartella-di-prova", doubles.messages, doubles.picker, &form);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     QTest::qWait(10);

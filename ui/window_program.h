@@ -1,0 +1,53 @@
+#pragma once
+
+// The window program zelmora around its main window: what it answers
+// before Qt starts, and the start-up once Qt has.
+
+#include "app/module1.h"
+#include "runtime/services.h"
+#include "ui/color_picker.h"
+#include "ui/form1.h"
+#include "ui/message_box.h"
+#include "ui/program_starter.h"
+
+#include <QTranslator>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace zelmora {
+
+// Runs before QApplication is made. A command line of exactly "--help" or
+// "--version" is answered on standard output (status 0), with no window and
+// no screen needed. Where there is no screen to show the window on, the user
+// is told so in Italian on standard error (status 1) rather than by Qt's
+// abort: at once when no display is named, and, for one that cannot be
+// reached, when Qt finds that out while it starts. Nothing: go on.
+std::optional<int> PrepareForWindow(int argc, char** argv);
+
+// The program once Qt has started: the start-up on the arguments Qt left,
+// then the main window, until it closes.
+class WindowProgram {
+public:
+    WindowProgram();
+    ~WindowProgram();
+    WindowProgram(const WindowProgram&) = delete;
+    WindowProgram& operator=(const WindowProgram&) = delete;
+
+    // Runs the start-up on `commandLine` (the days per phrase), shows the
+    // main window and returns the exit status once it has closed: 0, or 1
+    // when the window could not be made.
+    int run(const std::string& commandLine);
+
+private:
+    QTranslator qtTexts_;
+    SystemClock clock_;
+    DefaultRandom random_;
+    QtMessageBoxes messages_;
+    DesktopProgramStarter starter_{messages_};
+    QtColorPicker picker_;
+    Module1 state_;
+    std::unique_ptr<Form1> window_;
+};
+
+} // namespace zelmora
