@@ -15,8 +15,8 @@ struct ProgramRun {
 // Where the program's standard output goes.
 enum class Output {
     Captured, // into ProgramRun::out
-    FullDisk, // /dev/full, where every write fails as on a full disk (Unix)
-    Closed,   // nowhere: closed before the program starts
+    FullDisk, // /dev/full, where every write fails as on a full disk (Unix only)
+    Closed,   // nowhere: closed before the program starts (Unix only)
 };
 
 // Runs `program` with `arguments` in `directory`, as a user would from a

@@ -1,0 +1,123 @@
+#!/bin/sh
+# usage: window_program_test.sh ZELMORA ZELMORA_OGGI
+#
+# The window program as a user starts it, main() and all: what it answers
+# without a screen, and on a real X server (Xvfb) the start-up with one of
+# Qt's own options before the days per phrase, the phrase copied with Ctrl+C,
+# and "OK" while the desktop's opener is still at work. Skipped (77) where
+# Xvfb, xdotool or xclip is missing.
+set -eu
+
+zelmora=$1
+oggi=$2
+
+for tool in Xvfb xdotool xclip; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "skipped: $tool is not installed (scripts/install-deps test)"
+        exit 77
+    fi
+done
+
+work=$(mktemp -d)
+xvfb=
+opener_pid=
+cleanup() {
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    [ -f "$work/opener.pid" ] && kill "$(cat "$work/opener.pid")" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAILED: $*" >&2
+    exit 1
+}
+
+# expect NAME ACTUAL EXPECTED
+expect() {
+    [ "$2" = "$3" ] || fail "$1: got \"$2\", expected \"$3\""
+}
+
+# --- Without a screen --------------------------------------------------------
+nodisplay() {
+    env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$zelmora" "$@"
+}
+expect "--version" "$(nodisplay --version)" "zelmora 2.0"
+nodisplay --help | head -n 1 | grep -q '^Uso: zelmora \[giorni\]$' || fail "--help"
+
+status=0
+err=$(nodisplay 7 2>&1 >/dev/null) || status=$?
+expect "no display: status" "$status" 1
+expect "no display: message" "$err" "zelmora: nessuno schermo disponibile (DISPLAY non impostato)"
+
+# A display named but not there: Qt finds out while it starts.
+status=0
+err=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:97 "$zelmora" 2>&1 >/dev/null) ||
+    status=$?
+expect "unreachable display: status" "$status" 1
+expect "unreachable display: message" "$err" \
+    "zelmora: nessuno schermo disponibile (impossibile collegarsi a DISPLAY=:97)"
+
+# --- On a screen -------------------------------------------------------------
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+done
+[ -s "$work/display" ] || fail "Xvfb did not start"
+DISPLAY=:$(cat "$work/display")
+export DISPLAY
+unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+# As a desktop session has it; Qt warns without one.
+mkdir -m 700 "$work/run"
+XDG_RUNTIME_DIR=$work/run
+export XDG_RUNTIME_DIR
+
+# 400 phrases: keeping each 7 days gives another phrase than one a day.
+mkdir "$work/frasi" "$work/bin"
+i=1
+while [ $i -le 400 ]; do
+    printf 'frase %d\r\n----\r\n' $i
+    i=$((i + 1))
+done >"$work/frasi/tesmi.txt"
+expected=$(cd "$work/frasi" && "$oggi" -q 7)
+
+# The desktop's opener, at work until the test is over.
+cat >"$work/bin/xdg-open" <<EOF
+#!/bin/sh
+echo \$\$ > '$work/opener.pid'
+exec sleep 60
+EOF
+chmod +x "$work/bin/xdg-open"
+
+cd "$work/frasi"
+PATH="$work/bin:/usr/bin:/bin" "$zelmora" -style fusion 7 2>"$work/stderr" &
+program=$!
+window=$(xdotool search --sync --onlyvisible --name '^Zelmora \(ver\. 2\.0\)$' | head -n 1)
+xdotool windowfocus --sync "$window"
+
+# Qt took -style fusion for itself; the 7 was the days per phrase.
+xdotool key ctrl+c
+copied=$(xclip -o -selection clipboard)
+expect "the phrase kept 7 days" "$copied" "$expected"
+
+# "Apri file" (Tab from "OK"), its message closed with Enter: the opener
+# starts and waits. Then "OK" (Shift+Tab back to it) ends the program.
+xdotool key Tab Return
+xdotool search --sync --onlyvisible --name '^apri il file delle tesmi$' >/dev/null
+xdotool key Return
+for _ in $(seq 100); do
+    [ -s "$work/opener.pid" ] && break
+    sleep 0.1
+done
+[ -s "$work/opener.pid" ] || fail "the desktop's opener was not started"
+xdotool windowfocus --sync "$window"
+xdotool key shift+Tab Return
+
+status=0
+wait "$program" || status=$?
+expect "OK with the opener at work: status" "$status" 0
+kill -0 "$(cat "$work/opener.pid")" 2>/dev/null || fail "the opener was stopped with the program"
+expect "nothing said at the end" "$(cat "$work/stderr")" ""
+echo "passed"
