@@ -7,6 +7,7 @@
 // Phrases are bytes as they stand in the file; decoding them for display is
 // the caller's business.
 
+#include "archive/phrase_scanner.h"
 #include "runtime/byte_source.h"
 
 #include <cstddef>
@@ -30,7 +31,11 @@ inline constexpr std::size_t kMaxPhraseBytes = 64 * 1024;
 // so an empty file (zero bytes) leaves it 0 and raises error 62 (input past
 // end of file). Opening the file raises 53 when it is missing and 75 when it
 // is refused.
-void CountPhrases(ByteSource& source, PhraseCountValue& count);
+//
+// `search` is the scanner's separator search (the benchmark times both; the
+// program keeps the default) in this overload and in LoadPhrase's.
+void CountPhrases(ByteSource& source, PhraseCountValue& count,
+                  PhraseScanner::Search search = PhraseScanner::Search::Fastest);
 void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count);
 
 // Sets `phraseText` to the text of phrase `n` (1-based; n <= 1 gives the first
@@ -42,7 +47,8 @@ void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count);
 // is then left holding the file's last line (as it does when it is used as
 // the read buffer while skipping), or the empty text when the file ends right
 // after the separator before phrase `n`.
-void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText);
+void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText,
+                PhraseScanner::Search search = PhraseScanner::Search::Fastest);
 void LoadPhrase(const std::filesystem::path& file, std::int64_t n, std::string& phraseText);
 
 // The phrase that belongs to a day of the year (1..366) when each phrase stays
