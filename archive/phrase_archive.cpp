@@ -78,11 +78,10 @@ void keepLastLine(ByteSource& source, std::string& phraseText) {
 void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText,
                 PhraseScanner::Search search) {
     PhraseScanner scanner(source, PhraseScanner::kDefaultBlockSize, search);
-    for (std::int64_t i = 1; i < n; ++i) {
-        if (!scanner.skipPastSeparator()) {
-            keepLastLine(source, phraseText);
-            throw RuntimeError(kInputPastEnd, source.name());
-        }
+    const std::int64_t skips = std::max<std::int64_t>(n, 1) - 1;
+    if (scanner.skipSeparators(skips) < skips) {
+        keepLastLine(source, phraseText);
+        throw RuntimeError(kInputPastEnd, source.name());
     }
 
     phraseText.clear();
