@@ -43,9 +43,13 @@ protected:
     void SetUp() override { qputenv("PATH", QByteArray::fromStdString(bin_.path().string())); }
     void TearDown() override { qputenv("PATH", oldPath_); }
 
+    // The report is written beside its place and moved there whole: the
+    // test waits for it to appear, and must not read it half written. (mv
+    // by its path: the PATH holds this folder alone.)
     void installOpener(int status) {
         const std::string report = (bin_ / "opened.txt").string();
         test::WriteFile(bin_ / "xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" + report +
+                                               ".part'\n/bin/mv '" + report + ".part' '" + report +
                                                "'\nexit " + std::to_string(status) + "\n");
         std::filesystem::permissions(bin_ / "xdg-open", std::filesystem::perms::owner_all);
     }
