@@ -1,6 +1,5 @@
 #include "archive/phrase_archive.h"
 
-#include "archive/phrase_scanner.h"
 #include "runtime/errors.h"
 
 #include <algorithm>
@@ -8,9 +7,9 @@
 
 namespace zelmora {
 
-void CountPhrases(ByteSource& source, PhraseCountValue& count) {
+void CountPhrases(ByteSource& source, PhraseCountValue& count, PhraseScanner::Search search) {
     count = 0;
-    PhraseScanner scanner(source);
+    PhraseScanner scanner(source, PhraseScanner::kDefaultBlockSize, search);
     if (scanner.sourceIsEmpty())
         throw RuntimeError(kInputPastEnd, source.name(), Cause::EmptyFile);
     count = scanner.countSeparators();
@@ -76,17 +75,17 @@ void keepLastLine(ByteSource& source, std::string& phraseText) {
 
 } // namespace
 
-void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText) {
-    PhraseScanner scanner(source);
+void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText,
+                PhraseScanner::Search search) {
+    PhraseScanner scanner(source, PhraseScanner::kDefaultBlockSize, search);
     const auto pastEnd = [&] {
         return RuntimeError(kInputPastEnd, source.name(),
                             scanner.sourceIsEmpty() ? Cause::EmptyFile : Cause::None);
     };
-    for (std::int64_t i = 1; i < n; ++i) {
-        if (!scanner.skipPastSeparator()) {
-            keepLastLine(source, phraseText);
-            throw pastEnd();
-        }
+    const std::int64_t skips = std::max<std::int64_t>(n, 1) - 1;
+    if (scanner.skipSeparators(skips) < skips) {
+        keepLastLine(source, phraseText);
+        throw pastEnd();
     }
 
     phraseText.clear();

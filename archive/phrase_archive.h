@@ -7,6 +7,7 @@
 // Phrases are bytes as they stand in the file; decoding them for display is
 // the caller's business.
 
+#include "archive/phrase_scanner.h"
 #include "runtime/byte_source.h"
 
 #include <cstddef>
@@ -28,9 +29,13 @@ inline constexpr std::size_t kMaxPhraseBytes = 64 * 1024;
 
 // Sets `count` to the number of separator lines. `count` is set to 0 first,
 // so an empty file (zero bytes) leaves it 0 and raises error 62 (input past
-// end of file, with the cause EmptyFile). Opening the file raises 53 when it is missing and 75 when
-// it is refused.
-void CountPhrases(ByteSource& source, PhraseCountValue& count);
+// end of file, with the cause EmptyFile). Opening the file raises 53 when it is missing and 75 when it
+// is refused.
+//
+// `search` is the scanner's separator search (the benchmark times both; the
+// program keeps the default) in this overload and in LoadPhrase's.
+void CountPhrases(ByteSource& source, PhraseCountValue& count,
+                  PhraseScanner::Search search = PhraseScanner::Search::Fastest);
 void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count);
 
 // Sets `phraseText` to the text of phrase `n` (1-based; n <= 1 gives the first
@@ -43,7 +48,8 @@ void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count);
 // the file's last line (as it does when it is used as the read buffer while
 // skipping), or the empty text when the file ends right after the separator
 // before phrase `n`.
-void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText);
+void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText,
+                PhraseScanner::Search search = PhraseScanner::Search::Fastest);
 void LoadPhrase(const std::filesystem::path& file, std::int64_t n, std::string& phraseText);
 
 // The phrase that belongs to a day of the year (1..366) when each phrase stays

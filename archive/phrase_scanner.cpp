@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <limits>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -109,7 +108,6 @@ bool PhraseScanner::sourceIsEmpty() {
 }
 
 bool PhraseScanner::atEnd() {
-    settle();
     start();
     return pos_ == end_ && !refill();
 }
@@ -184,45 +182,28 @@ char* PhraseScanner::searchEnd() const {
     return end_ - std::min(static_cast<std::size_t>(end_ - pos_), waiting);
 }
 
-// Counts the separators in the rest of the buffer, reading on until there is
-// one. Returns false, having read to the end, when the input ends first.
-bool PhraseScanner::countAhead() {
-    settle();
+// Each pass searches what the buffer holds for the separators still wanted;
+// when they are not all there, the next block is read after the few bytes
+// that wait for it.
+std::int64_t PhraseScanner::skipSeparators(std::int64_t n) {
     start();
-    for (;;) {
-        char* last = searchEnd();
-        counted_ = searchBuffer(last, std::numeric_limits<std::int64_t>::max(), lastCounted_);
-        if (counted_ > 0)
-            return true;
-        if (eof_) {
+    std::int64_t skipped = 0;
+    while (skipped < n) {
+        char* const last = searchEnd();
+        char* found = nullptr;
+        skipped += searchBuffer(last, n - skipped, found);
+        if (skipped == n) {
+            pos_ = found + kSeparatorLength;
+            skipLineEnd();
+        } else if (eof_) {
             pos_ = end_;
-            return false;
+            break;
+        } else {
+            pos_ = last;
+            refill();
         }
-        pos_ = last;
-        refill();
     }
-}
-
-// Moves pos_ past the separators skipped since the last count, and their line
-// ends.
-void PhraseScanner::settle() {
-    if (skipped_ == 0)
-        return;
-    char* separator = lastCounted_;
-    if (skipped_ < counted_)
-        searchBuffer(searchEnd(), skipped_, separator);
-    counted_ = skipped_ = 0;
-    pos_ = separator + kSeparatorLength;
-    skipLineEnd();
-}
-
-std::int64_t PhraseScanner::countSeparators() {
-    std::int64_t count = 0;
-    while (countAhead()) {
-        count += counted_;
-        skipped_ = counted_;
-    }
-    return count;
+    return skipped;
 }
 
 bool PhraseScanner::readLine(std::string& line, std::size_t maxBytes, std::size_t* length) {

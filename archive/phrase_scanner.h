@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,17 +48,16 @@ public:
     bool readLine(std::string& line, std::size_t maxBytes = std::string::npos,
                   std::size_t* length = nullptr);
 
-    // Moves past the next separator line and its line end. Returns false,
-    // having read to the end, when the input ends first.
-    bool skipPastSeparator() {
-        if (skipped_ == counted_ && !countAhead())
-            return false;
-        ++skipped_;
-        return true;
-    }
+    // Moves past the next `n` separator lines and the line end of the last.
+    // Returns how many it moved past: fewer than `n` only when the input ends
+    // first, having then read to the end.
+    std::int64_t skipSeparators(std::int64_t n);
 
-    // Counts the separator lines from here to the end of the input.
-    std::int64_t countSeparators();
+    // Counts the separator lines from here to the end of the input, reading
+    // to the end.
+    std::int64_t countSeparators() {
+        return skipSeparators(std::numeric_limits<std::int64_t>::max());
+    }
 
 private:
     void start();
@@ -65,12 +65,11 @@ private:
     void skipLineEnd();
     std::int64_t searchBuffer(char* last, std::int64_t wanted, char*& found) const;
     char* searchEnd() const;
-    bool countAhead();
-    void settle();
 
     ByteSource& source_;
     std::size_t blockSize_;
-    Search search_;
+    // Only the SSE2 search looks at it: without SSE2 both are the same.
+    [[maybe_unused]] Search search_;
     std::unique_ptr<char[]> storage_;
     // The unread bytes are [pos_, end_). The byte before pos_ is always kept:
     // a line begins at pos_ exactly when that byte is a line end.
@@ -80,13 +79,6 @@ private:
     bool started_ = false;
     bool empty_ = false;
     bool eof_ = false;
-    // Skipping counts the separators in the rest of the buffer at once and
-    // then takes them one by one: `skipped_` of the `counted_` from pos_ on
-    // (the last one at lastCounted_). pos_ moves past them only when it is
-    // needed again.
-    std::int64_t counted_ = 0;
-    std::int64_t skipped_ = 0;
-    char* lastCounted_ = nullptr;
 };
 
 } // namespace zelmora

@@ -5,9 +5,12 @@
 //   zelmora-archive-bench load FILE N       LoadPhrase of phrase N; prints
 //                                           its length in bytes
 //
-// Both print their peak resident memory (KiB) on standard error.
+// Both print their peak resident memory (KiB) on standard error. With
+// --portable first, the scanner searches for separators with its portable
+// search, the one of processors without SSE2.
 
 #include "archive/phrase_archive.h"
+#include "runtime/byte_source.h"
 #include "runtime/errors.h"
 
 #include <cstdio>
@@ -26,29 +29,36 @@ long peakResidentKiB() {
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "uso: %s count FILE | load FILE N\n", program);
+    std::fprintf(stderr, "uso: %s [--portable] count FILE | load FILE N\n", program);
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
+    const char* program = argv[0];
+    auto search = zelmora::PhraseScanner::Search::Fastest;
+    if (argc > 1 && std::string_view(argv[1]) == "--portable") {
+        search = zelmora::PhraseScanner::Search::Portable;
+        --argc;
+        ++argv;
+    }
     if (argc < 3)
-        return usage(argv[0]);
+        return usage(program);
     const std::string_view command = argv[1];
-    const char* file = argv[2];
     try {
+        zelmora::InputFile file(argv[2]);
         if (command == "count" && argc == 3) {
             zelmora::PhraseCountValue count;
-            zelmora::CountPhrases(file, count);
+            zelmora::CountPhrases(file, count, search);
             std::printf("%lld\n", static_cast<long long>(count.value_or(0)));
         } else if (command == "load" && argc == 4) {
             const long long n = std::strtoll(argv[3], nullptr, 10);
             std::string text;
-            zelmora::LoadPhrase(file, n, text);
+            zelmora::LoadPhrase(file, n, text, search);
             std::printf("%zu\n", text.size());
         } else {
-            return usage(argv[0]);
+            return usage(program);
         }
     } catch (const zelmora::RuntimeError& error) {
         std::fprintf(stderr, "errore %d\n", error.number());

@@ -206,9 +206,10 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n, std
         const std::int64_t skips = std::clamp<std::int64_t>(n - 1, 0, model.count());
         MemorySource source(file);
         PhraseScanner scanner(source, blockSize, search);
-        for (std::int64_t i = 0; i < skips; ++i)
-            if (!scanner.skipPastSeparator())
-                fail("skipPastSeparator failed on separator " + std::to_string(i + 1) + where);
+        const std::int64_t skipped = scanner.skipSeparators(skips);
+        if (skipped != skips)
+            fail("skipSeparators(" + std::to_string(skips) + ") skipped " +
+                 std::to_string(skipped) + where);
         const std::size_t from =
             skips == 0 ? 0 : model.separators[static_cast<std::size_t>(skips - 1)] + 1;
         const std::vector<std::string> expected(
@@ -222,11 +223,11 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n, std
         MemorySource source(file);
         PhraseScanner scanner(source, blockSize, search);
         for (std::int64_t i = 0; i < model.count(); ++i)
-            if (!scanner.skipPastSeparator())
-                fail("skipPastSeparator failed on separator " + std::to_string(i + 1) + " of " +
+            if (scanner.skipSeparators(1) != 1)
+                fail("skipSeparators(1) failed on separator " + std::to_string(i + 1) + " of " +
                      std::to_string(model.count()) + where);
-        if (scanner.skipPastSeparator())
-            fail("skipPastSeparator found a separator past the last one" + where);
+        if (scanner.skipSeparators(1) != 0)
+            fail("skipSeparators(1) found a separator past the last one" + where);
     }
 }
 

@@ -80,14 +80,13 @@ void ExpectScannerAgreesWithReference(const std::string& bytes,
             SCOPED_TRACE("skip " + std::to_string(k));
             TrickleSource source(bytes, reading.chunk);
             PhraseScanner scanner(source, reading.blockSize, reading.search);
-            bool skipped = true;
-            for (std::size_t i = 0; i < k && skipped; ++i)
-                skipped = scanner.skipPastSeparator();
+            const std::int64_t skipped = scanner.skipSeparators(static_cast<std::int64_t>(k));
             if (k > separators.size()) {
-                EXPECT_FALSE(skipped);
+                EXPECT_EQ(skipped, static_cast<std::int64_t>(separators.size()));
+                EXPECT_TRUE(scanner.atEnd());
                 continue;
             }
-            ASSERT_TRUE(skipped);
+            ASSERT_EQ(skipped, static_cast<std::int64_t>(k));
             const std::vector<std::string> rest(
                 lines.begin() + static_cast<long>(separators[k - 1]), lines.end());
             EXPECT_EQ(ReadAll(scanner), rest);
@@ -171,17 +170,17 @@ TEST(PhraseScanner, SkippingLandsOnTheLineAfterTheSeparator) {
         TrickleSource source(bytes, reading.chunk);
         PhraseScanner scanner(source, reading.blockSize, reading.search);
         std::string line;
-        ASSERT_TRUE(scanner.skipPastSeparator());
+        ASSERT_EQ(scanner.skipSeparators(1), 1);
         ASSERT_TRUE(scanner.readLine(line));
         EXPECT_EQ(line, "due");
-        ASSERT_TRUE(scanner.skipPastSeparator());
+        ASSERT_EQ(scanner.skipSeparators(1), 1);
         ASSERT_TRUE(scanner.readLine(line));
         EXPECT_EQ(line, "");
         ASSERT_TRUE(scanner.readLine(line));
         EXPECT_EQ(line, "tre");
         EXPECT_FALSE(scanner.readLine(line));
         EXPECT_EQ(line, "tre") << "a failed read leaves the line as it was";
-        EXPECT_FALSE(scanner.skipPastSeparator());
+        EXPECT_EQ(scanner.skipSeparators(1), 0);
     }
 }
 
@@ -257,7 +256,7 @@ TEST(PhraseScanner, AgreesWithReferenceWhenSkipsReadsAndCountsMix) {
                 }
                 const auto separator =
                     std::find(lines.begin() + static_cast<long>(next), lines.end(), "----");
-                ASSERT_EQ(scanner.skipPastSeparator(), separator != lines.end());
+                ASSERT_EQ(scanner.skipSeparators(1), separator != lines.end() ? 1 : 0);
                 next = static_cast<std::size_t>(separator - lines.begin()) + 1;
             }
             next = std::min(next, lines.size());

@@ -1,0 +1,12 @@
+# The same cross build as cmake/aarch64-linux-gnu.cmake, compiled by clang
+# instead of g++, with the ARM headers and libraries of Debian's cross
+# compiler. Without SSE2 the scanner has a member that only the SSE2 search
+# reads, and clang, unlike g++, warns about such a member: make arm64 builds
+# the Qt-free half this way too, so that the portable path stays clean under
+# both compilers.
+include(${CMAKE_CURRENT_LIST_DIR}/aarch64-linux-gnu.cmake)
+
+set(CMAKE_C_COMPILER clang)
+set(CMAKE_CXX_COMPILER clang++)
+set(CMAKE_C_COMPILER_TARGET ${ZELMORA_ARM64_TRIPLE})
+set(CMAKE_CXX_COMPILER_TARGET ${ZELMORA_ARM64_TRIPLE})
