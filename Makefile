@@ -1,17 +1,17 @@
-# Front door of the project: everything goes through CMake in build/.
-#   make run      installs what building and running need, builds the two
-#                 programs and starts the window on the samples in examples/
-#   make test     installs the test tools too, builds everything, runs ctest
-#   make windows  cross-builds the Qt-free half for Windows with MinGW-w64 in
-#                 build-windows/ and runs its tests under Wine
-#   make arm64    cross-builds the same half for 64-bit ARM Linux in
-#                 build-arm64/ and runs its tests under qemu
-BUILD_DIR ?= build
-BUILD_TYPE ?= RelWithDebInfo
+# Front door of the project: each target installs what it needs
+# (scripts/install-deps) and goes through a CMake preset (CMakePresets.json):
+#   make run      builds the two programs (build/) and starts the window on
+#                 the samples in examples/
+#   make test     builds everything (build/) and runs the test suite
+#   make package  builds the two programs and what the Debian package holds
+#                 (build-package/, no tests) and makes the package
+#   make windows  cross-builds for Windows with MinGW-w64 (build-windows/)
+#                 and runs its tests under Wine
+#   make arm64    cross-builds the Qt-free half for 64-bit ARM Linux
+#                 (build-arm64/) and runs its tests under qemu
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_COMPILE_WARNING_AS_ERROR=ON
 
-.PHONY: all deps test-deps configure build run test windows arm64 package fuzz bench format clean
+.PHONY: all deps test-deps build run test windows arm64 package fuzz bench format clean
 
 all: build
 
@@ -21,60 +21,49 @@ deps:
 test-deps:
 	@scripts/install-deps test
 
-configure:
-	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
-
-build:
-	@scripts/install-deps test
-	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD_DIR) --parallel $(JOBS)
+build: test-deps
+	@cmake --preset dev >/dev/null
+	@cmake --build --preset dev --parallel $(JOBS)
 
 # Starts the window on the sample phrases in examples/. Colours chosen while
 # trying it land in examples/opzioni.txt, which git ignores.
-run:
-	@scripts/install-deps run
-	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(BUILD_DIR) --parallel $(JOBS) --target zelmora zelmora-oggi
-	cd examples && ../$(BUILD_DIR)/src/zelmora
+run: deps
+	@cmake --preset dev >/dev/null
+	@cmake --build --preset dev --parallel $(JOBS) --target zelmora zelmora-oggi
+	cd examples && ../build/src/zelmora
 
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure --no-tests=error --parallel $(JOBS)
+	ctest --preset dev --parallel $(JOBS)
 
-# The window needs Qt for Windows, which Debian does not have: only the
-# libraries below Qt, zelmora-oggi.exe and their tests are built. Wine makes
-# its prefix (in build-windows/wine-prefix) on its first run; that is done
-# before ctest, so no test's time limit pays for it.
-WINDOWS_BUILD_DIR ?= build-windows
+# Wine makes its prefix (in build-windows/wine-prefix) on its first run; that
+# is done before ctest, so no test's time limit pays for it.
 windows:
 	@scripts/install-deps windows
-	@cmake -S . -B $(WINDOWS_BUILD_DIR) $(CMAKE_FLAGS) -DZELMORA_BUILD_WINDOW=OFF \
-		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake >/dev/null
-	@cmake --build $(WINDOWS_BUILD_DIR) --parallel $(JOBS)
-	@cmake --build $(WINDOWS_BUILD_DIR) --target wine-prefix
-	cd $(WINDOWS_BUILD_DIR) && ctest --output-on-failure --no-tests=error --parallel $(JOBS)
+	@cmake --preset windows >/dev/null
+	@cmake --build --preset windows --parallel $(JOBS)
+	@cmake --build --preset windows --target wine-prefix
+	ctest --preset windows --parallel $(JOBS)
 
 # The build where the scanner has no SSE2 and only its portable search: every
 # ARM machine builds that path. qemu runs each ARM test program, and the
 # zelmora-oggi the tests start, on this machine. clang then compiles the same
 # half for ARM (no tests: its warnings are what it is there for).
-ARM64_BUILD_DIR ?= build-arm64
 arm64:
 	@scripts/install-deps arm64
-	@cmake -S . -B $(ARM64_BUILD_DIR) $(CMAKE_FLAGS) -DZELMORA_BUILD_WINDOW=OFF \
-		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu.cmake >/dev/null
-	@cmake --build $(ARM64_BUILD_DIR) --parallel $(JOBS)
-	cd $(ARM64_BUILD_DIR) && ctest --output-on-failure --no-tests=error --parallel $(JOBS)
-	@cmake -S . -B $(ARM64_BUILD_DIR)-clang $(CMAKE_FLAGS) -DZELMORA_BUILD_WINDOW=OFF \
-		-DZELMORA_BUILD_TESTS=OFF \
-		-DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/aarch64-linux-gnu-clang.cmake >/dev/null
-	@cmake --build $(ARM64_BUILD_DIR)-clang --parallel $(JOBS)
+	@cmake --preset arm64 >/dev/null
+	@cmake --build --preset arm64 --parallel $(JOBS)
+	ctest --preset arm64 --parallel $(JOBS)
+	@cmake --preset arm64-clang >/dev/null
+	@cmake --build --preset arm64-clang --parallel $(JOBS)
 
-# Packages left from an earlier version are removed first, so that
-# zelmora_*.deb names the new one alone.
-package: build
-	rm -f zelmora_*.deb $(BUILD_DIR)/zelmora_*.deb
-	cd $(BUILD_DIR) && cpack -G DEB
-	cp $(BUILD_DIR)/zelmora_*.deb .
+# Only what the package holds is built; packages left from an earlier
+# version are removed first, so that zelmora_*.deb names the new one alone.
+package: deps
+	@cmake --preset package >/dev/null
+	@cmake --build --preset package --parallel $(JOBS)
+	rm -f zelmora_*.deb build-package/zelmora_*.deb
+	cd build-package && cpack -G DEB
+	cp build-package/zelmora_*.deb .
 
 fuzz: test-deps
 	@scripts/run-fuzzers $(or $(FUZZ_SECONDS),30)
@@ -86,4 +75,4 @@ format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD_DIR) $(WINDOWS_BUILD_DIR) $(ARM64_BUILD_DIR) $(ARM64_BUILD_DIR)-clang
+	rm -rf build build-sanitize build-package build-windows build-arm64 build-arm64-clang

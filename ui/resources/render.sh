@@ -45,10 +45,12 @@ for scale in 1 2; do
         -sampling-factor 4:2:0 -quality 90 "kitten$at.jpg"
 done
 
-# Application icons for desktop menus (rounded corners stay transparent).
+# Application icons for desktop menus (rounded corners stay transparent),
+# installed from desktop/icons beside the desktop entry.
+icons=../../desktop/icons
 for size in 16 32 48 64 128 256; do
-    mkdir -p "icons/${size}x${size}"
-    transparent icons/scalable/zelmora.svg "$size" "icons/${size}x${size}/zelmora.png"
+    mkdir -p "$icons/${size}x${size}"
+    transparent "$icons/scalable/zelmora.svg" "$size" "$icons/${size}x${size}/zelmora.png"
 done
 
 echo "render.sh: artwork regenerated"

@@ -1,0 +1,50 @@
+# What every Zelmora target shares: the strict warnings, each library's own
+# include root, and compressed files installed as Debian wants them.
+
+# Strict warnings for our own targets. They are errors where
+# CMAKE_COMPILE_WARNING_AS_ERROR is on: in the presets and CI, not by
+# default, so a packager with a newer compiler is not stopped by a new
+# warning.
+add_library(zelmora_warnings INTERFACE)
+if(MSVC)
+    target_compile_options(zelmora_warnings INTERFACE /W4 /utf-8)
+else()
+    target_compile_options(zelmora_warnings INTERFACE -Wall -Wextra -Wpedantic)
+endif()
+
+# zelmora_own_include_root(TARGET): the library of this folder sees its
+# headers as "folder/name.h", and so does everything that links it; nothing
+# else of the project is reachable that way. The root is a folder of the
+# build tree holding only a link to this one, so an include that runs back
+# up the layers (app/ from runtime/, say) does not build.
+function(zelmora_own_include_root target)
+    get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+    set(root ${PROJECT_BINARY_DIR}/include/${folder})
+    file(MAKE_DIRECTORY ${root})
+    file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC COPY_ON_ERROR)
+    target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
+# zelmora_install_gzipped(FILE DESTINATION [RENAME NAME]): installs FILE
+# compressed with gzip -9n, which stores no name and no time stamp, so each
+# build gives the same bytes (manual pages, the Debian changelog).
+find_program(ZELMORA_GZIP gzip)
+function(zelmora_install_gzipped file destination)
+    cmake_parse_arguments(ARG "" "RENAME" "" ${ARGN})
+    get_filename_component(name ${file} NAME)
+    if(ARG_RENAME)
+        set(name ${ARG_RENAME})
+    endif()
+    if(NOT ZELMORA_GZIP)
+        message(FATAL_ERROR "gzip is needed to install ${name}")
+    endif()
+    set(compressed ${CMAKE_CURRENT_BINARY_DIR}/${name}.gz)
+    add_custom_command(OUTPUT ${compressed}
+        COMMAND ${CMAKE_COMMAND} -E copy ${file} ${name}
+        COMMAND ${ZELMORA_GZIP} -9nf ${name}
+        DEPENDS ${file}
+        COMMENT "Compressing ${name}"
+        VERBATIM)
+    add_custom_target(zelmora_gzip_${name} ALL DEPENDS ${compressed})
+    install(FILES ${compressed} DESTINATION ${destination})
+endfunction()
