@@ -4,6 +4,7 @@
 #include "app/text_encoding.h"
 #include "archive/phrase_archive.h"
 #include "archive/phrase_scanner.h"
+#include "reference.h"
 #include "runtime/byte_source.h"
 #include "runtime/errors.h"
 
@@ -23,27 +24,8 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
     throw InvariantFailure(what);
 }
 
-// Bytes as a C string literal, shortened, for the failure messages.
 std::string shown(std::string_view bytes) {
-    constexpr std::size_t kShown = 60;
-    std::string out = "\"";
-    for (const char c : bytes.substr(0, kShown)) {
-        const auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u >= 0x20 && u < 0x7F) {
-            out += c;
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", u);
-            out += hex;
-        }
-    }
-    out += '"';
-    if (bytes.size() > kShown)
-        out += "... (" + std::to_string(bytes.size()) + " bytes)";
-    return out;
+    return Shown(bytes);
 }
 
 std::string shown(const std::vector<std::string>& lines) {
@@ -126,12 +108,12 @@ void checkCount(std::string_view file, const Model& model) {
              std::to_string(model.count()) + " for " + shown(file));
 }
 
-void checkLoad(std::string_view file, const Model& model, std::int64_t n) {
+void checkLoad(std::string_view file, const Model& model, std::int64_t n, std::size_t chunk) {
     const std::int64_t k = std::max<std::int64_t>(n, 1);
     const std::string sentinel = "\x01(untouched)";
     std::string text = sentinel;
     std::optional<int> error;
-    MemorySource source(file);
+    TrickleSource source(file, chunk);
     try {
         LoadPhrase(source, n, text);
     } catch (const RuntimeError& e) {
@@ -179,13 +161,14 @@ std::vector<std::string> readAll(PhraseScanner& scanner, std::size_t limit) {
 }
 
 void checkScanner(std::string_view file, const Model& model, std::int64_t n, std::size_t blockSize,
-                  PhraseScanner::Search search) {
-    const std::string where = " (block size " + std::to_string(blockSize) +
+                  std::size_t chunk, PhraseScanner::Search search) {
+    const std::string where = " (block size " + std::to_string(blockSize) + ", reads of " +
+                              std::to_string(chunk) +
                               (search == PhraseScanner::Search::Portable ? ", portable" : "") +
                               ", file " + shown(file) + ")";
     const std::size_t limit = file.size() + 1;
     {
-        MemorySource source(file);
+        TrickleSource source(file, chunk);
         PhraseScanner scanner(source, blockSize, search);
         if (scanner.sourceIsEmpty() != file.empty())
             fail("sourceIsEmpty is wrong" + where);
@@ -194,7 +177,7 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n, std
             fail("readLine gave " + shown(lines) + ", expected " + shown(model.lines) + where);
     }
     {
-        MemorySource source(file);
+        TrickleSource source(file, chunk);
         PhraseScanner scanner(source, blockSize, search);
         const std::int64_t count = scanner.countSeparators();
         if (count != model.count())
@@ -204,7 +187,7 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n, std
     {
         // Skip to the separator before phrase n, then read what follows.
         const std::int64_t skips = std::clamp<std::int64_t>(n - 1, 0, model.count());
-        MemorySource source(file);
+        TrickleSource source(file, chunk);
         PhraseScanner scanner(source, blockSize, search);
         const std::int64_t skipped = scanner.skipSeparators(skips);
         if (skipped != skips)
@@ -220,7 +203,7 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n, std
                  ", expected " + shown(expected) + where);
     }
     {
-        MemorySource source(file);
+        TrickleSource source(file, chunk);
         PhraseScanner scanner(source, blockSize, search);
         for (std::int64_t i = 0; i < model.count(); ++i)
             if (scanner.skipSeparators(1) != 1)
@@ -239,10 +222,19 @@ void CheckPhraseFile(std::string_view file, std::int64_t n,
     // CountPhrases and LoadPhrase each read with a 1 MiB block, which costs far
     // more than the rest under the sanitizers: one call of each per input.
     checkCount(file, model);
-    checkLoad(file, model, n);
+    checkLoad(file, model, n, file.size() + 1);
     for (const std::size_t blockSize : blockSizes)
         for (const auto search : {PhraseScanner::Search::Fastest, PhraseScanner::Search::Portable})
-            checkScanner(file, model, n, blockSize, search);
+            checkScanner(file, model, n, blockSize, file.size() + 1, search);
+}
+
+void CheckScanner(std::string_view file, std::int64_t n, std::size_t blockSize, std::size_t chunk,
+                  PhraseScanner::Search search) {
+    checkScanner(file, modelOf(file), n, blockSize, chunk, search);
+}
+
+void CheckLoad(std::string_view file, std::int64_t n, std::size_t chunk) {
+    checkLoad(file, modelOf(file), n, chunk);
 }
 
 void PhraseArchiveInput(const std::uint8_t* data, std::size_t size) {

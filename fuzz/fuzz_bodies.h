@@ -6,7 +6,8 @@
 // Each function throws InvariantFailure when the code under test breaks one
 // of its documented rules; any other exception escaping is a fault as well.
 
-#include "reference_lines.h"
+#include "archive/phrase_scanner.h"
+#include "reference.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,16 @@ public:
 // (counting, skipping and reading lines across block boundaries).
 void CheckPhraseFile(std::string_view file, std::int64_t n,
                      std::initializer_list<std::size_t> blockSizes);
+
+// The parts of CheckPhraseFile on their own, reading from a source that hands
+// out at most `chunk` bytes per read, so the ends of reads fall anywhere:
+// - a scanner reading blocks of `blockSize` with `search`: every line, the
+//   count, what is left after skipping the separators before phrase `n`, and
+//   the separators skipped one by one;
+// - LoadPhrase of phrase `n`: its text, or error 62 and the text it leaves.
+void CheckScanner(std::string_view file, std::int64_t n, std::size_t blockSize, std::size_t chunk,
+                  PhraseScanner::Search search);
+void CheckLoad(std::string_view file, std::int64_t n, std::size_t chunk);
 
 // A fuzz input for the phrase archive: bytes 0..1 (big-endian) less 2 are the
 // phrase number n (-2..65533), byte 2 picks a scanner block size (1..256),

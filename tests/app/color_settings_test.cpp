@@ -1,5 +1,6 @@
 #include "app/color_settings.h"
 #include "app/module1.h"
+#include "error_of.h"
 #include "runtime/errors.h"
 
 #include <cstdint>
@@ -41,12 +42,8 @@ TEST(DelimitedReader, SplitsValuesAtCommasAndLineEnds) {
         DelimitedReader reader(source);
         for (const std::string& value : expected)
             EXPECT_EQ(reader.next(), value);
-        try {
-            reader.next();
-            ADD_FAILURE() << "read past the last value";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.number(), kInputPastEnd);
-        }
+        EXPECT_EQ(test::ErrorNumberOf([&] { reader.next(); }), kInputPastEnd)
+            << "read past the last value";
     }
 }
 

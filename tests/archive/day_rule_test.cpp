@@ -1,4 +1,5 @@
 #include "archive/phrase_archive.h"
+#include "error_of.h"
 #include "runtime/errors.h"
 
 #include <algorithm>
@@ -70,12 +71,7 @@ TEST(DayRule, StaysWithinThePhrasesForAnyHoldAndCount) {
 TEST(DayRule, NoPhraseRaisesDivisionByZero) {
     for (const PhraseCountValue& count : {PhraseCountValue{}, PhraseCountValue{0}}) {
         SCOPED_TRACE(count ? "count 0" : "count empty");
-        try {
-            DayPhraseIndex(count, 1, 100);
-            ADD_FAILURE() << "no error raised";
-        } catch (const RuntimeError& error) {
-            EXPECT_EQ(error.number(), kDivisionByZero);
-        }
+        EXPECT_EQ(test::ErrorNumberOf([&] { DayPhraseIndex(count, 1, 100); }), kDivisionByZero);
     }
 }
 

@@ -1,6 +1,7 @@
 #include "app/text_encoding.h"
 #include "archive/phrase_archive.h"
-#include "phrase_reference.h"
+#include "error_of.h"
+#include "fuzz_bodies.h"
 #include "runtime/errors.h"
 #include "temp_dir.h"
 
@@ -22,18 +23,7 @@ namespace zelmora {
 namespace {
 
 using test::CrLfLines;
-using test::Printable;
 using test::TempDir;
-
-// Runs `action` and gives the number of the run-time error it raised, or 0.
-template <typename Action> int ErrorOf(Action&& action) {
-    try {
-        action();
-    } catch (const RuntimeError& error) {
-        return error.number();
-    }
-    return 0;
-}
 
 PhraseCountValue CountOf(std::string_view bytes) {
     MemorySource source(bytes);
@@ -132,7 +122,7 @@ TEST(PhraseArchive, FailedLoadsRaise62AndLeaveTheTextTheReadsLeft) {
         SCOPED_TRACE(c.what);
         MemorySource source(c.bytes);
         std::string text = "previous";
-        EXPECT_EQ(ErrorOf([&] { LoadPhrase(source, c.n, text); }), kInputPastEnd);
+        EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(source, c.n, text); }), kInputPastEnd);
         EXPECT_EQ(text, c.textAfter);
     }
 }
@@ -152,22 +142,16 @@ TEST(PhraseArchive, LoadsAgreeWithLineByLineReadingByteByByte) {
             if (i + 1 < lines || engine() % 2 == 0)
                 bytes += ends[engine() % ends.size()];
         }
-        SCOPED_TRACE(Printable(bytes));
-        const auto fileLines = test::ReferenceLines(bytes);
+        const auto fileLines = fuzz::ReferenceLines(bytes);
         const auto separators = std::count(fileLines.begin(), fileLines.end(), "----");
         for (std::int64_t n = 0; n <= separators + 2; ++n) {
-            SCOPED_TRACE("phrase " + std::to_string(n));
-            std::string expected = "previous";
-            const bool ok = test::ReferenceLoad(fileLines, n, expected);
-            {
-                test::TrickleSource source(bytes, 1);
-                std::string text = "previous";
-                EXPECT_EQ(ErrorOf([&] { LoadPhrase(source, n, text); }), ok ? 0 : kInputPastEnd);
-                EXPECT_EQ(text, expected);
+            try {
+                fuzz::CheckLoad(bytes, n, 1);
+            } catch (const fuzz::InvariantFailure& failure) {
+                ADD_FAILURE() << failure.what();
+                return; // one reported file is enough
             }
         }
-        if (HasFailure())
-            return; // one reported file is enough
     }
 }
 
@@ -176,7 +160,7 @@ TEST(PhraseArchive, LoadsAgreeWithLineByLineReadingByteByByte) {
 TEST(PhraseArchive, LongPhrasesAreCutOnAWholeCharacter) {
     for (const std::string character : {"\xC3\xA9", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"}) {
         for (std::size_t shift = 0; shift < 4; ++shift) {
-            SCOPED_TRACE(Printable(character) + " shifted by " + std::to_string(shift));
+            SCOPED_TRACE(fuzz::Shown(character) + " shifted by " + std::to_string(shift));
             std::string line(shift, 'a');
             while (line.size() < kMaxPhraseBytes + 16)
                 line += character;
@@ -191,10 +175,11 @@ TEST(PhraseArchive, LongPhrasesAreCutOnAWholeCharacter) {
                 // The file's last line, left by a load past the end, likewise.
                 MemorySource source(file);
                 std::string last;
-                EXPECT_EQ(ErrorOf([&] { LoadPhrase(source, 3, last); }), kInputPastEnd);
+                EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(source, 3, last); }), kInputPastEnd);
                 EXPECT_EQ(last, "----");
                 MemorySource unclosed(phrase);
-                EXPECT_EQ(ErrorOf([&] { LoadPhrase(unclosed, 2, last); }), kInputPastEnd);
+                EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(unclosed, 2, last); }),
+                          kInputPastEnd);
                 EXPECT_TRUE(IsValidUtf8(last));
                 EXPECT_GT(last.size(), kMaxPhraseBytes - character.size());
             }
@@ -224,17 +209,14 @@ TEST(PhraseArchiveFile, OpenFailuresNameTheFile) {
           std::pair{"vuoto.txt", kInputPastEnd}}) {
         SCOPED_TRACE(name);
         PhraseCountValue count;
-        try {
-            CountPhrases(dir / name, count);
-            ADD_FAILURE() << "counting did not fail";
-        } catch (const RuntimeError& raised) {
-            EXPECT_EQ(raised.number(), error);
-            EXPECT_EQ(raised.file(), (dir / name).string());
-        }
+        const auto raised = test::ErrorOf([&] { CountPhrases(dir / name, count); });
+        ASSERT_TRUE(raised) << "counting did not fail";
+        EXPECT_EQ(raised->number(), error);
+        EXPECT_EQ(raised->file(), (dir / name).string());
         // The count is set only once the file is open, before its first read.
         EXPECT_EQ(count, error == kInputPastEnd ? PhraseCountValue{0} : PhraseCountValue{});
         std::string text = "previous";
-        EXPECT_EQ(ErrorOf([&] { LoadPhrase(dir / name, 3, text); }), error);
+        EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(dir / name, 3, text); }), error);
         EXPECT_EQ(text, "previous");
     }
 }
@@ -254,7 +236,8 @@ TEST(PhraseArchiveFile, UnreadableFileRaises75) {
     std::filesystem::permissions(dir / "tesmi.txt", std::filesystem::perms::none);
 #endif
     PhraseCountValue count;
-    EXPECT_EQ(ErrorOf([&] { CountPhrases(dir / "tesmi.txt", count); }), kPathFileAccess);
+    EXPECT_EQ(test::ErrorNumberOf([&] { CountPhrases(dir / "tesmi.txt", count); }),
+              kPathFileAccess);
 #ifdef _WIN32
     CloseHandle(held);
 #endif
@@ -281,9 +264,9 @@ TEST(PhraseArchiveFile, HandlesMoreThan32767PhrasesAcrossManyBlocks) {
         EXPECT_EQ(text, "Frase numero " + std::to_string(n) + " di prova\r\nseconda riga");
     }
     std::string text = "previous";
-    EXPECT_EQ(ErrorOf([&] { LoadPhrase(path, kPhrases + 1, text); }), kInputPastEnd);
+    EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(path, kPhrases + 1, text); }), kInputPastEnd);
     EXPECT_EQ(text, "");
-    EXPECT_EQ(ErrorOf([&] { LoadPhrase(path, kPhrases + 2, text); }), kInputPastEnd);
+    EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(path, kPhrases + 2, text); }), kInputPastEnd);
     EXPECT_EQ(text, "----");
 }
 

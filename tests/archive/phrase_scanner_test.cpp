@@ -1,5 +1,5 @@
 #include "archive/phrase_scanner.h"
-#include "phrase_reference.h"
+#include "fuzz_bodies.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -11,19 +11,10 @@
 namespace zelmora {
 namespace {
 
-using test::Printable;
-using test::ReferenceLines;
-using test::TrickleSource;
+using fuzz::ReferenceLines;
+using fuzz::TrickleSource;
 
 constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
-
-std::vector<std::string> ReadAll(PhraseScanner& scanner) {
-    std::vector<std::string> lines;
-    std::string line;
-    while (scanner.readLine(line))
-        lines.push_back(line);
-    return lines;
-}
 
 struct Reading {
     std::size_t blockSize;
@@ -53,43 +44,20 @@ std::vector<Reading> AllReadings() {
 }
 
 // Checks reading, counting and skipping of `bytes` against the plain
-// reading of its lines, under every block size and read size.
+// reading of its lines, under every block size and read size, skipping to
+// every phrase and past the last.
 void ExpectScannerAgreesWithReference(const std::string& bytes,
                                       const std::vector<Reading>& readings) {
-    const std::vector<std::string> lines = ReferenceLines(bytes);
-    std::vector<std::size_t> separators; // index of the line after each separator
-    for (std::size_t i = 0; i < lines.size(); ++i)
-        if (lines[i] == "----")
-            separators.push_back(i + 1);
-
+    const auto lines = ReferenceLines(bytes);
+    const auto separators = std::count(lines.begin(), lines.end(), "----");
     for (const Reading& reading : readings) {
-        SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
-                     std::to_string(reading.chunk));
-        {
-            TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize, reading.search);
-            EXPECT_EQ(ReadAll(scanner), lines);
-            EXPECT_TRUE(scanner.atEnd());
-        }
-        {
-            TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize, reading.search);
-            EXPECT_EQ(scanner.countSeparators(), static_cast<std::int64_t>(separators.size()));
-        }
-        for (std::size_t k = 1; k <= separators.size() + 1; ++k) {
-            SCOPED_TRACE("skip " + std::to_string(k));
-            TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize, reading.search);
-            const std::int64_t skipped = scanner.skipSeparators(static_cast<std::int64_t>(k));
-            if (k > separators.size()) {
-                EXPECT_EQ(skipped, static_cast<std::int64_t>(separators.size()));
-                EXPECT_TRUE(scanner.atEnd());
-                continue;
+        for (std::int64_t n = 1; n <= separators + 2; ++n) {
+            try {
+                fuzz::CheckScanner(bytes, n, reading.blockSize, reading.chunk, reading.search);
+            } catch (const fuzz::InvariantFailure& failure) {
+                ADD_FAILURE() << failure.what();
+                return;
             }
-            ASSERT_EQ(skipped, static_cast<std::int64_t>(k));
-            const std::vector<std::string> rest(
-                lines.begin() + static_cast<long>(separators[k - 1]), lines.end());
-            EXPECT_EQ(ReadAll(scanner), rest);
         }
     }
 }
@@ -115,7 +83,7 @@ TEST(PhraseScanner, ReadsNamedCasesAtEveryBlockSize) {
         {"----\r\n---- \r\n-----\r\n", {"----", "---- ", "-----"}},
     };
     for (const auto& [bytes, expected] : cases) {
-        SCOPED_TRACE(Printable(bytes));
+        SCOPED_TRACE(fuzz::Shown(bytes));
         ASSERT_EQ(ReferenceLines(bytes), expected); // the reference itself
         ExpectScannerAgreesWithReference(bytes, AllReadings());
     }
@@ -148,7 +116,7 @@ TEST(PhraseScanner, CountsOnlyWholeSeparatorLines) {
         {"\xEF\xBB\xBF", 0},
     };
     for (const auto& [bytes, expected] : cases) {
-        SCOPED_TRACE(Printable(bytes));
+        SCOPED_TRACE(fuzz::Shown(bytes));
         for (const Reading& reading : AllReadings()) {
             SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
                          std::to_string(reading.chunk) +
@@ -196,7 +164,7 @@ TEST(PhraseScanner, AgreesWithReferenceOnEveryShortInput) {
         first = last;
     }
     for (const std::string& bytes : inputs) {
-        SCOPED_TRACE(Printable(bytes));
+        SCOPED_TRACE(fuzz::Shown(bytes));
         ExpectScannerAgreesWithReference(bytes, kSmallReadings);
         if (HasFailure())
             return; // one reported case is enough
@@ -217,7 +185,7 @@ TEST(PhraseScanner, AgreesWithReferenceOnLongerInputs) {
             else
                 bytes += alphabet[engine() % alphabet.size()];
         }
-        SCOPED_TRACE(Printable(bytes));
+        SCOPED_TRACE(fuzz::Shown(bytes));
         ExpectScannerAgreesWithReference(bytes, kSmallReadings);
         if (HasFailure())
             return;
@@ -239,7 +207,7 @@ TEST(PhraseScanner, AgreesWithReferenceWhenSkipsReadsAndCountsMix) {
         while (bytes.size() < length)
             bytes += pieces[engine() % pieces.size()];
         const std::vector<std::string> lines = ReferenceLines(bytes);
-        SCOPED_TRACE(Printable(bytes));
+        SCOPED_TRACE(fuzz::Shown(bytes));
         for (const Reading& reading : readings) {
             SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
                          std::to_string(reading.chunk) +

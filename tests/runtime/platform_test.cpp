@@ -1,3 +1,4 @@
+#include "error_of.h"
 #include "runtime/byte_source.h"
 #include "runtime/errors.h"
 #include "runtime/platform.h"
@@ -24,12 +25,7 @@ using test::TempDir;
 
 // The error InputFile raises for `path`, or an empty one when it opens.
 RuntimeError OpenError(const std::filesystem::path& path) {
-    try {
-        InputFile file(path);
-    } catch (const RuntimeError& error) {
-        return error;
-    }
-    return RuntimeError(0);
+    return test::ErrorOf([&] { InputFile file(path); }).value_or(RuntimeError(0));
 }
 
 // Phrase files live in the user's folders, whatever script their names are

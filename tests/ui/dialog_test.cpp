@@ -24,14 +24,11 @@ constexpr const char* kDefaultFile = "16576\r\n-2147483633\r\n";
 constexpr const char* kOldFile = "255\r\n16777215\r\n"; // red on white
 
 QPushButton* button(QWidget& window, const char* name) {
-    auto* found = window.findChild<QPushButton*>(QLatin1String(name));
-    if (!found)
-        ADD_FAILURE() << "no button " << name;
-    return found;
+    return Child<QPushButton>(window, name);
 }
 
 QLabel* label(QWidget& window, const char* name) {
-    return window.findChild<QLabel*>(QLatin1String(name));
+    return Child<QLabel>(window, name);
 }
 
 class DialogTest : public ::testing::Test {

@@ -31,10 +31,8 @@ protected:
         return *window_;
     }
 
-    QLabel* label(const char* name) { return window_->findChild<QLabel*>(QLatin1String(name)); }
-    QPushButton* button(const char* name) {
-        return window_->findChild<QPushButton*>(QLatin1String(name));
-    }
+    QLabel* label(const char* name) { return test::Child<QLabel>(*window_, name); }
+    QPushButton* button(const char* name) { return test::Child<QPushButton>(*window_, name); }
     QString phraseShown() { return label("Label1")->text(); }
     QString positionShown() { return label("Label2")->text(); }
     void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }

@@ -39,7 +39,7 @@ protected:
     }
 
     static QPushButton* button(QDialog& window, const QString& name) {
-        return window.findChild<QPushButton*>(name);
+        return Child<QPushButton>(window, name.toLatin1().constData());
     }
 
     Doubles doubles;

@@ -31,11 +31,9 @@ protected:
     }
 
     void click(const char* name) {
-        QTest::mouseClick(window_->findChild<QPushButton*>(QLatin1String(name)), Qt::LeftButton);
+        QTest::mouseClick(Child<QPushButton>(*window_, name), Qt::LeftButton);
     }
-    QString shown(const char* label) {
-        return window_->findChild<QLabel*>(QLatin1String(label))->text();
-    }
+    QString shown(const char* label) { return Child<QLabel>(*window_, label)->text(); }
     const std::vector<RecordingMessages::Message>& messages() { return doubles_.messages.messages; }
 
     // Starts as the program does and checks that the start-up did not wait.
