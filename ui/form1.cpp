@@ -125,7 +125,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
 
     setWindowTitle(QString::fromLatin1(kTitleWithVersion));
-    label1_->setText(displayText(state_.PhraseText));
+    showPhrase();
     showPosition();
     applyColors();
 }
@@ -149,6 +149,19 @@ void Form1::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+void Form1::showPhrase() {
+    const QString phrase = displayText(state_.PhraseText);
+    label1_->setText(phrase);
+    // The label keeps its size and cuts what does not fit; the whole phrase
+    // is then its tooltip.
+    const QRect needed = label1_->fontMetrics().boundingRect(
+        label1_->contentsRect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, phrase);
+    label1_->setToolTip(needed.height() > label1_->contentsRect().height() ||
+                                needed.width() > label1_->contentsRect().width()
+                            ? phrase
+                            : QString());
 }
 
 void Form1::showPosition() {
@@ -185,7 +198,7 @@ void Form1::drawAtRandom() {
         // With no other phrase to draw, the window stays as it is.
         if (!drawn)
             return;
-        label1_->setText(displayText(state_.PhraseText));
+        showPhrase();
         showPosition();
     });
 }

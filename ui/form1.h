@@ -35,6 +35,7 @@ private:
     void drawAtRandom();     // "Casuale"
     void openColorsDialog(); // the crayons button
     void openInfo();         // the info picture
+    void showPhrase();
     void showPosition();
     // The phrase's text colour and the window's background, from the state.
     void applyColors();

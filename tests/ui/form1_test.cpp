@@ -56,6 +56,26 @@ TEST_F(Form1Test, ShowsTheStateAsPlainTextAtStart) {
     EXPECT_EQ(positionShown(), QStringLiteral("7 / 120"));
 }
 
+// The label keeps its size; a phrase that does not fit is whole in its
+// tooltip, and one that fits has none.
+TEST_F(Form1Test, APhraseLongerThanTheLabelIsWholeInItsTooltip) {
+    std::string twelveLines;
+    for (int line = 1; line <= 12; ++line)
+        twelveLines += (line > 1 ? "\r\n" : "") + std::string("riga ") + std::to_string(line);
+    state_.PhraseText = twelveLines;
+    open();
+    EXPECT_EQ(label("Label1")->size(), QSize(457, 185));
+    EXPECT_EQ(label("Label1")->toolTip(), phraseShown());
+    EXPECT_TRUE(label("Label1")->toolTip().endsWith(QStringLiteral("riga 12")));
+
+    dir_.write("tesmi.txt", CrLfLines({"corta", "----", "anche questa", "----"}));
+    state_.PhraseCount = 2;
+    state_.CurrentIndex = 2;
+    click("ancora");
+    EXPECT_EQ(phraseShown(), QStringLiteral("corta"));
+    EXPECT_EQ(label("Label1")->toolTip(), QString());
+}
+
 TEST_F(Form1Test, PositionHasNothingAfterTheBlankWhileTheCountIsEmpty) {
     state_.PhraseText = Module1::kNoPhraseText;
     open();
