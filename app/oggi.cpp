@@ -89,7 +89,7 @@ std::string OggiHelp() {
            "      --version   mostra la versione ed esce\n"
            "\n"
            "Il file tesmi.txt viene cercato nella cartella corrente, o in CARTELLA con -C.\n"
-           "Sul terminale i caratteri di controllo della frase sono mostrati come simboli.\n"
+           "Sul terminale i caratteri di controllo della frase vengono mostrati come simboli.\n"
            "\n"
            "Stato d\u2019uscita:\n"
            "  0  file delle frasi trovato e letto\n"

@@ -39,7 +39,7 @@ std::optional<std::string> AnswerWithoutWindow(const std::vector<std::string>& a
            "\n"
            "Sono accettate anche le opzioni comuni dei programmi Qt, per esempio\n"
            "-style fusion; vengono tolte prima di leggere i giorni.\n"
-           "I colori scelti sono salvati in opzioni.txt, accanto a tesmi.txt.\n";
+           "I colori scelti vengono salvati in opzioni.txt, accanto a tesmi.txt.\n";
 }
 
 namespace {
