@@ -73,3 +73,35 @@ if(ZELMORA_HARDEN AND NOT MSVC AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
         add_link_options(-pie -Wl,-z,relro -Wl,-z,now)
     endif()
 endif()
+
+# zelmora_windows_program(TARGET DESCRIPTION): on Windows, the program's icon
+# and the version information Explorer shows (packaging/windows/version.rc.in).
+function(zelmora_windows_program target description)
+    if(NOT WIN32)
+        return()
+    endif()
+    set(ZELMORA_RC_FILE ${target}.exe)
+    set(ZELMORA_RC_NAME ${target})
+    set(ZELMORA_RC_DESCRIPTION ${description})
+    set(ZELMORA_RC_ICON ${PROJECT_SOURCE_DIR}/packaging/windows/zelmora.ico)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/version.rc.in
+        ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
+    target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
+endfunction()
+
+# zelmora_static_qt_plugins(TARGET PLUGIN...): a program linked with a static
+# Qt holds the plugins it loads (its platform, its image formats, its style);
+# a shared Qt loads them from its own folder, and this does nothing.
+function(zelmora_static_qt_plugins target)
+    get_target_property(type Qt6::Core TYPE)
+    if(NOT type STREQUAL "STATIC_LIBRARY")
+        return()
+    endif()
+    foreach(plugin ${ARGN})
+        if(NOT TARGET Qt6::${plugin})
+            message(FATAL_ERROR "This Qt has no ${plugin}: see scripts/build-qt-windows")
+        endif()
+    endforeach()
+    list(TRANSFORM ARGN PREPEND Qt6:: OUTPUT_VARIABLE plugins)
+    qt_import_plugins(${target} INCLUDE ${plugins})
+endfunction()

@@ -19,6 +19,7 @@ std::string environmentValue(const char* name) {
     return value ? value : "";
 }
 
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 // The Qt platform the user chose, on the command line or in the environment.
 std::string chosenPlatform(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
@@ -26,6 +27,7 @@ std::string chosenPlatform(int argc, char** argv) {
             return argv[i + 1];
     return environmentValue("QT_QPA_PLATFORM");
 }
+#endif
 
 // Where the window would have been shown, for the message that it cannot be.
 std::string namedDisplay() {
@@ -83,8 +85,12 @@ WindowProgram::WindowProgram() {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
 
     // Everything the program says is Italian, whatever the desktop's
-    // language: Qt's own dialogs (the colour picker) too.
-    if (qtTexts_.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
+    // language: Qt's own dialogs (the colour picker) too. A Windows program
+    // carries the translation inside; on Linux it comes with Qt.
+    const QLocale italian(QLocale::Italian);
+    if (qtTexts_.load(italian, QStringLiteral("qtbase"), QStringLiteral("_"),
+                      QStringLiteral(":/translations")) ||
+        qtTexts_.load(italian, QStringLiteral("qtbase"), QStringLiteral("_"),
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts_);
 }

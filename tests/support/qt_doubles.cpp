@@ -39,13 +39,22 @@ std::optional<QColor> ScriptedPicker::pick(QWidget*, const QColor& initial) {
 
 FakeNotepad::FakeNotepad(Kind kind)
     : oldPath_(qgetenv("PATH")) {
-    const std::string report = (bin_ / "report.txt").string();
-    std::string script = kind == Kind::Working ? "#!/bin/sh\n" : "#!/percorso/che/non/esiste/sh\n";
-    script += "printf '%s\\n%s\\n%s\\n' \"$(pwd -P)\" \"$#\" \"$1\" > '" + report + ".part'\n";
-    script += "mv '" + report + ".part' '" + report + "'\n";
-    WriteFile(bin_ / "notepad", script);
-    std::filesystem::permissions(bin_ / "notepad", std::filesystem::perms::owner_all);
-    qputenv("PATH", QByteArray::fromStdString(bin_.path().string()) + ':' + oldPath_);
+#ifdef _WIN32
+    const std::filesystem::path notepad = bin_ / "notepad.exe";
+    const char separator = ';';
+#else
+    const std::filesystem::path notepad = bin_ / "notepad";
+    const char separator = ':';
+#endif
+    if (kind == Kind::Working) {
+        std::filesystem::copy_file(ZELMORA_FAKE_NOTEPAD, notepad);
+    } else {
+        // A script whose interpreter is not there, which no system starts.
+        WriteFile(notepad, "#!/percorso/che/non/esiste/sh\n");
+    }
+    std::filesystem::permissions(notepad, std::filesystem::perms::owner_all);
+    qputenv("ZELMORA_FAKE_NOTEPAD_REPORT", QByteArray::fromStdString((bin_ / "report.txt").string()));
+    qputenv("PATH", QByteArray::fromStdString(bin_.path().string()) + separator + oldPath_);
 }
 
 FakeNotepad::~FakeNotepad() {

@@ -261,6 +261,10 @@ TEST_F(DialogTest, ReopeningStartsFromTheDefaultColours) {
 // A save that fails shows why, keeps the old file, the settings and the main
 // window as they were, and leaves the dialog open to try again.
 TEST_F(DialogTest, UnwritableFolderKeepsEverythingAndTheDialogOpen) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows folders have no such permission bits; the folder in place of the "
+                    "file below fails the save there";
+#endif
     if (RunningAsRoot())
         GTEST_SKIP() << "root writes into read-only folders";
     startFromSavedColors();

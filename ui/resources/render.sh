@@ -53,4 +53,7 @@ for size in 16 32 48 64 128 256; do
     transparent "$icons/scalable/zelmora.svg" "$size" "$icons/${size}x${size}/zelmora.png"
 done
 
+# The same icon for Windows programs and their installer, all sizes in one.
+convert "$icons"/{16x16,32x32,48x48,64x64,256x256}/zelmora.png ../../packaging/windows/zelmora.ico
+
 echo "render.sh: artwork regenerated"
