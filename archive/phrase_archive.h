@@ -29,8 +29,8 @@ inline constexpr std::size_t kMaxPhraseBytes = 64 * 1024;
 
 // Sets `count` to the number of separator lines. `count` is set to 0 first,
 // so an empty file (zero bytes) leaves it 0 and raises error 62 (input past
-// end of file, with the cause EmptyFile). Opening the file raises 53 when it is missing and 75 when it
-// is refused.
+// end of file, with the cause EmptyFile). Opening the file raises 53 when it is missing and 75 when
+// it is refused.
 //
 // `search` is the scanner's separator search (the benchmark times both; the
 // program keeps the default) in this overload and in LoadPhrase's.

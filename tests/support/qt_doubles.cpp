@@ -53,7 +53,8 @@ FakeNotepad::FakeNotepad(Kind kind)
         WriteFile(notepad, "#!/percorso/che/non/esiste/sh\n");
     }
     std::filesystem::permissions(notepad, std::filesystem::perms::owner_all);
-    qputenv("ZELMORA_FAKE_NOTEPAD_REPORT", QByteArray::fromStdString((bin_ / "report.txt").string()));
+    qputenv("ZELMORA_FAKE_NOTEPAD_REPORT",
+            QByteArray::fromStdString((bin_ / "report.txt").string()));
     qputenv("PATH", QByteArray::fromStdString(bin_.path().string()) + separator + oldPath_);
 }
 

@@ -18,10 +18,10 @@ int main(int argc, char** argv) {
     // (it drops them), so the tests' settings arrive as ZELMORA_TEST_QT_...
     if (qEnvironmentVariableIsEmpty("QT_QPA_FONTDIR")) {
         const char* windows = std::getenv("SystemRoot");
-        qputenv("QT_QPA_FONTDIR",
-                QDir::fromNativeSeparators(QString::fromLocal8Bit(windows ? windows : "C:\\windows"))
-                        .toLocal8Bit() +
-                    "/Fonts");
+        qputenv("QT_QPA_FONTDIR", QDir::fromNativeSeparators(
+                                      QString::fromLocal8Bit(windows ? windows : "C:\\windows"))
+                                          .toLocal8Bit() +
+                                      "/Fonts");
     }
     if (!qEnvironmentVariableIsEmpty("ZELMORA_TEST_QT_SCALE_FACTOR"))
         qputenv("QT_SCALE_FACTOR", qgetenv("ZELMORA_TEST_QT_SCALE_FACTOR"));
