@@ -1,8 +1,11 @@
 #!/bin/sh
 # Builds the Debian package from the build directory into a temporary
 # directory, as make package does, and runs lintian on it: any error or
-# warning fails. Informational tags are shown only. Exits 77 (skipped) where
-# lintian is not installed.
+# warning fails. Informational tags are shown only. The programs in it must
+# be hardened as Debian's are (hardening-check: position independent, stack
+# protector, read-only relocations bound at start), and the package must
+# bring Qt's Italian translations along. Exits 77 (skipped) where lintian or
+# hardening-check (devscripts) is not installed.
 #
 # usage: check-package.sh CPACK BUILD_DIR CONFIG
 set -eu
@@ -13,10 +16,12 @@ if [ $# -ne 3 ]; then
 fi
 cpack=$1 build=$2 config=$3
 
-if ! command -v lintian >/dev/null 2>&1; then
-    echo "SKIP: lintian not found (Debian package lintian; see scripts/install-deps)"
-    exit 77
-fi
+for tool in lintian hardening-check; do
+    if ! command -v "$tool" >/dev/null 2>&1; then
+        echo "SKIP: $tool not found (Debian packages lintian, devscripts; see scripts/install-deps)"
+        exit 77
+    fi
+done
 
 out=$(mktemp -d "${TMPDIR:-/tmp}/zelmora-package.XXXXXX")
 trap 'rm -rf "$out"' EXIT INT TERM
@@ -46,3 +51,29 @@ else
     echo "FAIL: lintian reported errors or warnings"
     exit 1
 fi
+
+echo "== dependencies"
+depends=$(dpkg-deb -f "$1" Depends)
+echo "$depends"
+case ", $depends," in
+*", qt6-translations-l10n,"*) ;;
+*)
+    echo "FAIL: the package does not depend on qt6-translations-l10n"
+    exit 1
+    ;;
+esac
+
+echo "== hardening-check"
+dpkg-deb -x "$1" "$out/root"
+for program in "$out/root/usr/bin/zelmora" "$out/root/usr/bin/zelmora-oggi"; do
+    # It fails on any "no", fortification included (see the lintian overrides).
+    report=$(hardening-check "$program" || true)
+    echo "$report"
+    for feature in "Position Independent Executable" "Stack protected" \
+        "Read-only relocations" "Immediate binding"; do
+        if ! printf '%s\n' "$report" | grep -q "^ $feature: yes"; then
+            echo "FAIL: $(basename "$program"): $feature is not on"
+            exit 1
+        fi
+    done
+done
