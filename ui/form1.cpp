@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QToolTip>
 
 namespace zelmora {
 
@@ -59,6 +60,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     label1_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     label1_->setWordWrap(true);
     label1_->setTextFormat(Qt::PlainText);
+    label1_->installEventFilter(this);
 
     label2_ = new QLabel(this);
     label2_->setObjectName(QStringLiteral("Label2"));
@@ -152,16 +154,26 @@ void Form1::keyPressEvent(QKeyEvent* event) {
 }
 
 void Form1::showPhrase() {
-    const QString phrase = displayText(state_.PhraseText);
-    label1_->setText(phrase);
-    // The label keeps its size and cuts what does not fit; the whole phrase
-    // is then its tooltip.
-    const QRect needed = label1_->fontMetrics().boundingRect(
-        label1_->contentsRect(), Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, phrase);
-    label1_->setToolTip(needed.height() > label1_->contentsRect().height() ||
-                                needed.width() > label1_->contentsRect().width()
-                            ? phrase
-                            : QString());
+    label1_->setText(displayText(state_.PhraseText));
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    // The phrase's label keeps its size and cuts what does not fit; the whole
+    // phrase is then its tooltip. Whether it fits is worked out only when a
+    // tooltip is asked for: laying the text out at start would delay the
+    // window.
+    if (watched == label1_ && event->type() == QEvent::ToolTip) {
+        const QRect room = label1_->contentsRect();
+        const QRect needed = label1_->fontMetrics().boundingRect(
+            room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, label1_->text());
+        if (needed.height() > room.height() || needed.width() > room.width())
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), label1_->text(),
+                               label1_);
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::showPosition() {

@@ -8,10 +8,12 @@
 #include <QAction>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolTip>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -63,17 +65,25 @@ TEST_F(Form1Test, APhraseLongerThanTheLabelIsWholeInItsTooltip) {
     for (int line = 1; line <= 12; ++line)
         twelveLines += (line > 1 ? "\r\n" : "") + std::string("riga ") + std::to_string(line);
     state_.PhraseText = twelveLines;
-    open();
-    EXPECT_EQ(label("Label1")->size(), QSize(457, 185));
-    EXPECT_EQ(label("Label1")->toolTip(), phraseShown());
-    EXPECT_TRUE(label("Label1")->toolTip().endsWith(QStringLiteral("riga 12")));
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    QLabel* phrase = label("Label1");
+    const auto tooltip = [phrase] {
+        const QPoint at(10, 10);
+        QHelpEvent help(QEvent::ToolTip, at, phrase->mapToGlobal(at));
+        QApplication::sendEvent(phrase, &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(phrase->size(), QSize(457, 185));
+    EXPECT_EQ(tooltip(), phraseShown());
+    EXPECT_TRUE(tooltip().endsWith(QStringLiteral("riga 12")));
 
     dir_.write("tesmi.txt", CrLfLines({"corta", "----", "anche questa", "----"}));
     state_.PhraseCount = 2;
     state_.CurrentIndex = 2;
     click("ancora");
     EXPECT_EQ(phraseShown(), QStringLiteral("corta"));
-    EXPECT_EQ(label("Label1")->toolTip(), QString());
+    EXPECT_EQ(tooltip(), QString());
 }
 
 TEST_F(Form1Test, PositionHasNothingAfterTheBlankWhileTheCountIsEmpty) {
