@@ -92,9 +92,11 @@ EOF
 chmod +x "$work/bin/xdg-open"
 
 cd "$work/frasi"
-PATH="$work/bin:/usr/bin:/bin" "$zelmora" -style fusion 7 2>"$work/stderr" &
+PATH="$work/bin:/usr/bin:/bin" timeout 60 "$zelmora" -style fusion 7 2>"$work/stderr" &
 program=$!
-window=$(xdotool search --sync --onlyvisible --name '^Zelmora \(ver\. 2\.0\)$' | head -n 1)
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zelmora \(ver\. 2\.0\)$' |
+    head -n 1)
+[ -n "$window" ] || fail "the main window did not show"
 xdotool windowfocus --sync "$window"
 
 # Qt took -style fusion for itself; the 7 was the days per phrase.
@@ -105,7 +107,8 @@ expect "the phrase kept 7 days" "$copied" "$expected"
 # "Apri file" (Tab from "OK"), its message closed with Enter: the opener
 # starts and waits. Then "OK" (Shift+Tab back to it) ends the program.
 xdotool key Tab Return
-xdotool search --sync --onlyvisible --name '^apri il file delle tesmi$' >/dev/null
+timeout 30 xdotool search --sync --onlyvisible --name '^apri il file delle tesmi$' >/dev/null ||
+    fail "the instructions of \"Apri file\" did not show"
 xdotool key Return
 for _ in $(seq 100); do
     [ -s "$work/opener.pid" ] && break
