@@ -24,11 +24,12 @@ namespace zelmora {
 namespace {
 
 // Openers still at work when the program ended. Deleting a QProcess kills
-// its program, and the editor with it; kept here instead, they are still
-// reachable when the program exits, so no leak is reported either.
+// its program, and the editor with it; kept here instead (in a list that is
+// itself never destroyed), they are still reachable when the program exits,
+// so no leak is reported either.
 std::vector<QProcess*>& lettingGo() {
-    static std::vector<QProcess*> processes;
-    return processes;
+    static auto* processes = new std::vector<QProcess*>;
+    return *processes;
 }
 
 } // namespace
