@@ -7,11 +7,12 @@
 #                 (build-package/, no tests) and makes the package
 #   make windows  cross-builds for Windows with MinGW-w64 (build-windows/)
 #                 and runs its tests under Wine
+#   make windows-package  the Windows installer and zip, tried under Wine
 #   make arm64    cross-builds the Qt-free half for 64-bit ARM Linux
 #                 (build-arm64/) and runs its tests under qemu
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps test-deps build run test windows windows-qt-free arm64 package fuzz bench format clean
+.PHONY: all deps test-deps build run test windows windows-package windows-qt-free arm64 package fuzz bench format clean
 
 all: build
 
@@ -47,6 +48,22 @@ windows:
 		cmake --build --preset windows --parallel $(JOBS) && \
 		cmake --build --preset windows --target wine-prefix && \
 		ctest --preset windows --parallel $(JOBS)
+
+# The installer zelmora-VERSION-setup.exe (NSIS) and the portable
+# zelmora-VERSION-windows.zip, here, from the same build as make windows
+# (no tests but one): the installer is then tried in a fresh Wine prefix on
+# a virtual screen (tests/install/check-windows-installer.sh), which leaves
+# a picture of each window in build-windows/installer-test/.
+windows-package:
+	@scripts/install-deps windows-qt
+	rm -f zelmora-*-setup.exe zelmora-*-windows.zip build-windows/zelmora-*-setup.exe \
+		build-windows/zelmora-*-windows.zip
+	@qt=$$(nice scripts/build-qt-windows) && export ZELMORA_QT_PREFIX="$$qt" && \
+		cmake --preset windows >/dev/null && \
+		cmake --build --preset windows --parallel $(JOBS) --target windows-package
+	cp build-windows/zelmora-*-setup.exe build-windows/zelmora-*-windows.zip .
+	tests/install/check-windows-installer.sh zelmora-*-setup.exe zelmora-*-windows.zip \
+		build-windows/installer-test
 
 # The same without Qt, for a machine that cannot build it: the libraries,
 # zelmora-oggi and their tests.
