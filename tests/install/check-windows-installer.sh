@@ -60,6 +60,9 @@ expect() {
     [ "$2" = "$3" ] || fail "$1: got \"$2\", expected \"$3\""
 }
 step() { echo "-- $*"; }
+# A command that fails where no check says why still says where.
+trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
+set -o errtrace
 
 # A Wine of our own: its prefix, its home (Wine links the profile's folders
 # to $HOME), no menu entries made on this machine, no Mono or Gecko.
@@ -235,6 +238,8 @@ phrase_painted() {
 # --- Installed for this user -----------------------------------------------
 step "silent installation for this user"
 win 180 "$setup" /S || fail "the installer failed"
+# Whatever the installer started (an elevated copy of itself) has ended too.
+timeout 120 "$wineserver" -w || fail "the installer did not end"
 programs_win="$profile\\AppData\\Local\\Programs\\Zelmora"
 check_installed "per user" HKCU "$programs_win"
 expect "the user's folder" "$(ls "$folder" | tr '\n' ' ')" "tesmi.txt tesmiLeggimi.txt "
@@ -345,6 +350,7 @@ rm "$folder/tesmiLeggimi.txt"
 rm -rf "$work/kept"
 cp -a "$folder" "$work/kept"
 win 180 "$setup" /S /AllUsers || fail "the installer for all users failed"
+timeout 120 "$wineserver" -w || fail "the installer for all users did not end"
 check_installed "all users" HKLM 'C:\Program Files\Zelmora'
 [ -z "$(entry_value HKCU DisplayName)" ] || fail "all users: an entry for this user too"
 cmp "$folder/tesmiLeggimi.txt" "$source_dir/examples/tesmiLeggimi.txt" ||
