@@ -14,12 +14,17 @@ namespace zelmora {
 
 namespace {
 
+QtMessageHandler qtHandler = nullptr;
+
+// Windows always has a screen; there a Qt that cannot start says so in a
+// message box of its own. On the X11 and Wayland desktops a display may be
+// missing or out of reach.
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 std::string environmentValue(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
 
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
 // The Qt platform the user chose, on the command line or in the environment.
 std::string chosenPlatform(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i)
@@ -27,7 +32,6 @@ std::string chosenPlatform(int argc, char** argv) {
             return argv[i + 1];
     return environmentValue("QT_QPA_PLATFORM");
 }
-#endif
 
 // Where the window would have been shown, for the message that it cannot be.
 std::string namedDisplay() {
@@ -37,8 +41,6 @@ std::string namedDisplay() {
         return "impossibile collegarsi a WAYLAND_DISPLAY=" + wayland;
     return "la piattaforma grafica non si avvia";
 }
-
-QtMessageHandler qtHandler = nullptr;
 
 // While QApplication starts: Qt tells of a display it cannot reach with
 // warnings in English and then aborts. The user reads one Italian line
@@ -54,6 +56,7 @@ void whileStarting(QtMsgType type, const QMessageLogContext& context, const QStr
     if (qtHandler)
         qtHandler(type, context, message);
 }
+#endif
 
 } // namespace
 
@@ -72,8 +75,8 @@ std::optional<int> PrepareForWindow(int argc, char** argv) {
             "zelmora: nessuno schermo disponibile (DISPLAY non impostato)\n");
         return 1;
     }
-#endif
     qtHandler = qInstallMessageHandler(whileStarting);
+#endif
     return std::nullopt;
 }
 
