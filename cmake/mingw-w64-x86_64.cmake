@@ -1,30 +1,16 @@
-# Cross-building the Qt-free half of Zelmora (the runtime, archive and app
-# libraries, zelmora-oggi and their tests) for 64-bit Windows with Debian's
-# MinGW-w64 compiler, and running the tests under Wine. make windows uses it:
+# Cross-building Zelmora for 64-bit Windows with Debian's MinGW-w64 compiler,
+# and running the tests under Wine. Alone it builds the Qt-free half (the
+# runtime, archive and app libraries, zelmora-oggi and their tests):
 #
 #   cmake -S . -B build-windows -DZELMORA_BUILD_WINDOW=OFF \
 #       -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
 #
-# The posix flavour of the compiler is the one whose C++ library has
-# std::thread and std::mutex. Everything is linked statically, so an .exe
-# needs no DLL beside it, only the system's own.
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-
-set(ZELMORA_MINGW_TRIPLE x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${ZELMORA_MINGW_TRIPLE}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${ZELMORA_MINGW_TRIPLE}-g++-posix)
-set(CMAKE_RC_COMPILER ${ZELMORA_MINGW_TRIPLE}-windres)
-
-# Libraries and headers come from the target's tree only, programs from the
-# build machine.
-set(CMAKE_FIND_ROOT_PATH /usr/${ZELMORA_MINGW_TRIPLE})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+# With the Qt for Windows of scripts/build-qt-windows, that Qt's own
+# toolchain file loads this one (the windows preset).
+#
+# The compiler, the search paths and the static linking are those Qt was
+# built with.
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-w64-x86_64-qt.cmake)
 
 # ctest, and the test discovery of gtest_discover_tests, run the .exe files
 # through Wine, in a Wine prefix (its C: drive and registry) of the build

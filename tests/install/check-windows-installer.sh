@@ -27,6 +27,7 @@ setup=$(realpath "$1")
 zip=$(realpath "$2")
 shots=${3:-}
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+. "$source_dir/tests/support/xvfb.sh"
 version=$(basename "$setup" | sed -n 's/^zelmora-\(.*\)-setup\.exe$/\1/p')
 title="Zelmora (ver. $version)"
 
@@ -79,14 +80,7 @@ win() {
 # The output of a console program, without CR.
 win_out() { win "$@" | tr -d '\r'; }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(cat "$work/display")
+start_xvfb "$work"
 if [ -n "$shots" ]; then mkdir -p "$shots" && rm -f "$shots"/*.png; fi
 
 step "a fresh Wine prefix"

@@ -10,6 +10,7 @@ set -eu
 
 zelmora=$1
 oggi=$2
+. "$(dirname "$0")/../support/xvfb.sh"
 
 for tool in Xvfb xdotool xclip; do
     if ! command -v "$tool" >/dev/null 2>&1; then
@@ -59,15 +60,7 @@ expect "unreachable display: message" "$err" \
     "zelmora: nessuno schermo disponibile (impossibile collegarsi a DISPLAY=:97)"
 
 # --- On a screen -------------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-DISPLAY=:$(cat "$work/display")
-export DISPLAY
+start_xvfb "$work"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
 # As a desktop session has it; Qt warns without one.
 mkdir -m 700 "$work/run"
