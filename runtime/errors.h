@@ -21,15 +21,16 @@ enum ErrorNumber : int {
 // own words. Anything rarer is `Other`, with the system's own text.
 enum class Cause {
     None,
-    Missing,            // the file or a folder on its path does not exist
-    WorkingFolderGone,  // the working folder was deleted while the program ran
-    DanglingLink,       // a symbolic link to nothing; the system text is its target
-    EmptyFile,          // the file holds no byte at all
-    PermissionDenied,   // no permission to read or write it
-    NoSpace,            // the disk (or the user's quota) is full
-    ReadOnlyFileSystem, // the disk is mounted read-only
-    IsFolder,           // a folder stands where a file is expected
-    NotOrdinaryFile,    // a FIFO, socket or device: never read, it may not end
+    Missing,               // the file or a folder on its path does not exist
+    WorkingFolderGone,     // the working folder was deleted while the program ran
+    DanglingLink,          // a symbolic link to nothing; the system text is its target
+    EmptyFile,             // the file holds no byte at all
+    PermissionDenied,      // no permission to read or write it
+    FolderRefusesNewFiles, // no new file may be made in its folder; the system text names it
+    NoSpace,               // the disk (or the user's quota) is full
+    ReadOnlyFileSystem,    // the disk is mounted read-only
+    IsFolder,              // a folder stands where a file is expected
+    NotOrdinaryFile,       // a FIFO, socket or device: never read, it may not end
     TooManyOpenFiles,
     TooManyLinks, // symbolic links that point at each other
     NameTooLong,

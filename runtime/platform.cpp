@@ -4,6 +4,8 @@
 
 #include "runtime/platform_native.h"
 
+#include <charconv>
+#include <chrono>
 #include <system_error>
 
 namespace zelmora::platform {
@@ -47,6 +49,117 @@ std::optional<std::string> DanglingLinkTarget(const std::filesystem::path& path)
         return std::nullopt;
     const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
     return ec ? std::string() : NativePathText(target);
+}
+
+std::filesystem::path FileBehindLinks(const std::filesystem::path& path) {
+    // As many links as the systems follow themselves before they give up.
+    constexpr int kMostLinks = 40;
+    std::filesystem::path file = path;
+    for (int links = 0;; ++links) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(file, ec)))
+            break;
+        if (links == kMostLinks)
+            throw RuntimeError(kPathFileAccess, PathText(path), Cause::TooManyLinks);
+        const std::filesystem::path target = std::filesystem::read_symlink(file, ec);
+        if (ec)
+            throw RuntimeError(kPathFileAccess, PathText(path), Cause::Other, ec.message());
+        // A relative target is seen from the link's own folder.
+        file = target.is_absolute() ? target : file.parent_path() / target;
+    }
+    if (file != path) {
+        std::error_code ec;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) {
+            std::error_code ignored;
+            throw RuntimeError(kPathFileAccess, PathText(path), Cause::DanglingLink,
+                               NativePathText(std::filesystem::read_symlink(path, ignored)));
+        }
+    }
+    return file;
+}
+
+namespace {
+
+// ".opzioni.txt." in the system's own characters: the start of the name of
+// every temporary file of `target`.
+std::filesystem::path::string_type temporaryPrefix(const std::filesystem::path& target) {
+    std::filesystem::path prefix(".");
+    prefix += target.filename();
+    prefix += ".";
+    return prefix.native();
+}
+
+} // namespace
+
+NewFile CreateBeside(const std::filesystem::path& target, unsigned mode,
+                     std::filesystem::path& temporary) {
+    static unsigned counter = 0;
+    for (int attempt = 0;; ++attempt) {
+        const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
+        std::filesystem::path name(temporaryPrefix(target));
+        name += std::to_string(CurrentProcessId()) + "-" + std::to_string(counter++) + "-" +
+                std::to_string(tick % 1000000);
+        temporary = target.parent_path() / name;
+        const NewFile made = CreateNewFile(temporary, mode);
+        if (made.made || !made.taken || attempt == 100)
+            return made;
+    }
+}
+
+void RemoveLeftoversBeside(const std::filesystem::path& target) {
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    const auto prefix = temporaryPrefix(target);
+    std::error_code ec;
+    std::filesystem::directory_iterator entries(folder, ec);
+    for (; !ec && entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
+        const auto name = entries->path().filename().native();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        // PID-N-TICK, three numbers: the process that made it comes first.
+        std::string rest;
+        for (const auto c : name.substr(prefix.size()))
+            rest += (c >= '0' && c <= '9') || c == '-' ? static_cast<char>(c) : '?';
+        std::optional<unsigned long> owner;
+        int numbers = 0;
+        for (const char *at = rest.data(), *end = at + rest.size();;) {
+            unsigned long value = 0;
+            const auto [next, error] = std::from_chars(at, end, value);
+            if (error != std::errc()) {
+                numbers = 0;
+                break;
+            }
+            if (++numbers == 1)
+                owner = value;
+            if (next == end)
+                break;
+            if (*next != '-') {
+                numbers = 0;
+                break;
+            }
+            at = next + 1;
+        }
+        if (numbers != 3)
+            continue;
+        // A save of this process is never under way while another begins.
+        if (*owner == CurrentProcessId() || ProcessGone(*owner)) {
+            std::error_code ignored;
+            std::filesystem::remove(entries->path(), ignored);
+        }
+    }
+}
+
+RuntimeError FolderRefusesNewFilesError(const std::filesystem::path& path,
+                                        const std::filesystem::path& target) {
+    std::string folder;
+    if (target.has_parent_path()) {
+        folder = PathText(target.parent_path());
+    } else {
+        std::error_code ec;
+        const std::filesystem::path here = std::filesystem::current_path(ec);
+        folder = ec ? std::string(".") : NativePathText(here);
+    }
+    return RuntimeError(kPathFileAccess, PathText(path), Cause::FolderRefusesNewFiles, folder);
 }
 
 } // namespace zelmora::platform

@@ -7,6 +7,8 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
+#include <signal.h>
 #include <string>
 #include <sys/stat.h>
 #include <type_traits>
@@ -101,39 +103,119 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-// A new file beside `target` that no one else has: its name begins with a
-// dot and the target's name, so a leftover from a power cut is recognised.
-int createBeside(const std::filesystem::path& target, mode_t mode,
-                 std::filesystem::path& temporary) {
-    static unsigned counter = 0;
-    for (int attempt = 0;; ++attempt) {
-        const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-        temporary = target.parent_path() /
-                    ("." + target.filename().native() + "." + std::to_string(::getpid()) + "-" +
-                     std::to_string(counter++) + "-" + std::to_string(tick % 1000000));
-        const int fd =
-            ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-        if (fd >= 0 || errno != EEXIST || attempt == 100)
-            return fd;
+// Closes a descriptor when it goes.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1)
+        : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0)
+            ::close(fd_);
     }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+// Writes `bytes` over the start of the open file and cuts it to their
+// length, flushed to the disk. The room is taken first: on a full disk
+// nothing is written and the old numbers stay.
+int rewriteInPlace(int fd, std::string_view bytes) {
+    const auto size = static_cast<off_t>(bytes.size());
+    if (const int error = ::posix_fallocate(fd, 0, size);
+        error != 0 && error != EINVAL && error != EOPNOTSUPP)
+        return error;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += static_cast<std::size_t>(n);
+    }
+    if (::ftruncate(fd, size) != 0 || ::fsync(fd) != 0)
+        return errno;
+    return 0;
+}
+
+bool refusedByFolder(int error) {
+    return error == EACCES || error == EPERM;
 }
 
 } // namespace
 
+unsigned long CurrentProcessId() {
+    return static_cast<unsigned long>(::getpid());
+}
+
+bool ProcessGone(unsigned long id) {
+    return id > static_cast<unsigned long>(std::numeric_limits<pid_t>::max()) ||
+           (::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH);
+}
+
+NewFile CreateNewFile(const std::filesystem::path& path, unsigned mode) {
+    NewFile result;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                          static_cast<mode_t>(mode));
+    if (fd < 0) {
+        result.error = errno;
+        result.taken = errno == EEXIST;
+        return result;
+    }
+    result.made = true;
+    result.file = fd;
+    return result;
+}
+
 void ReplaceWhole(const std::filesystem::path& path, std::string_view bytes) {
+    const std::filesystem::path target = FileBehindLinks(path);
     struct stat old {};
-    const bool existed = ::stat(path.c_str(), &old) == 0;
+    const bool existed = ::stat(target.c_str(), &old) == 0;
+    if (!existed && errno != ENOENT)
+        throw FileError(kPathFileAccess, path, errno);
     if (existed && S_ISDIR(old.st_mode))
         throw RuntimeError(kPathFileAccess, PathText(path), Cause::IsFolder);
+    if (existed && !S_ISREG(old.st_mode))
+        throw RuntimeError(kPathFileAccess, PathText(path), Cause::NotOrdinaryFile);
 
-    std::filesystem::path temporary;
-    const int fd = createBeside(path, existed ? old.st_mode & 07777 : 0666, temporary);
-    if (fd < 0)
+    // A file the user may not write is not replaced either; one that may be
+    // written is rewritten where it stands when its folder takes no new file.
+    const Descriptor inPlace(
+        existed ? ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1);
+    if (existed && inPlace.get() < 0)
         throw FileError(kPathFileAccess, path, errno);
+    const auto fallBack = [&](int error) {
+        if (!existed)
+            throw refusedByFolder(error) ? FolderRefusesNewFilesError(path, target)
+                                         : FileError(kPathFileAccess, path, error);
+        if (const int failed = rewriteInPlace(inPlace.get(), bytes))
+            throw FileError(kPathFileAccess, path, failed);
+    };
+
+    RemoveLeftoversBeside(target);
+    std::filesystem::path temporary;
+    const NewFile made = CreateBeside(target, existed ? old.st_mode & 07777 : 0666, temporary);
+    if (!made.made)
+        return fallBack(made.error);
+    const int fd = static_cast<int>(made.file);
     int error = 0;
-    // The new file keeps the old one's permissions, as an editor's save does.
-    if (existed)
+    if (existed) {
+        // The new file keeps the old one's owner and permissions, as an
+        // editor's save does; where the owner cannot be kept (another
+        // user's file), the file is rewritten in place instead.
+        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
+            ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+            ::close(fd);
+            ::unlink(temporary.c_str());
+            return fallBack(EPERM);
+        }
         ::fchmod(fd, old.st_mode & 07777);
+    }
     // A full disk may show only at the write, at the flush to the disk or
     // at the close: each is checked before the new file takes the old one's
     // place.
@@ -141,19 +223,20 @@ void ReplaceWhole(const std::filesystem::path& path, std::string_view bytes) {
         error = errno;
     if (::close(fd) != 0 && error == 0 && errno != EINTR)
         error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0)
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
         error = errno;
     if (error != 0) {
         ::unlink(temporary.c_str());
+        // A sticky folder (/tmp) lets no one replace another user's file.
+        if (existed && refusedByFolder(error))
+            return fallBack(error);
         throw FileError(kPathFileAccess, path, error);
     }
     // The rename itself reaches the disk with its folder.
-    const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : ".";
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    const Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folderFd.get() >= 0)
+        ::fsync(folderFd.get());
 }
 
 Cause CauseOf(int error) {

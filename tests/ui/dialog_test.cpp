@@ -259,8 +259,10 @@ TEST_F(DialogTest, ReopeningStartsFromTheDefaultColours) {
 }
 
 // A save that fails shows why, keeps the old file, the settings and the main
-// window as they were, and leaves the dialog open to try again.
-TEST_F(DialogTest, UnwritableFolderKeepsEverythingAndTheDialogOpen) {
+// window as they were, and leaves the dialog open to try again. A read-only
+// file in a read-only folder can be neither replaced nor rewritten; once the
+// file may be written, it is rewritten where it stands.
+TEST_F(DialogTest, ReadOnlyFileAndFolderKeepEverythingAndTheDialogOpen) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows folders have no such permission bits; the folder in place of the "
                     "file below fails the save there";
@@ -269,8 +271,9 @@ TEST_F(DialogTest, UnwritableFolderKeepsEverythingAndTheDialogOpen) {
         GTEST_SKIP() << "root writes into read-only folders";
     startFromSavedColors();
     namespace fs = std::filesystem;
-    fs::permissions(dir.path(), fs::perms::owner_write | fs::perms::group_write,
-                    fs::perm_options::remove);
+    const auto writable = fs::perms::owner_write | fs::perms::group_write;
+    fs::permissions(dir / Module1::kSettingsFileName, writable, fs::perm_options::remove);
+    fs::permissions(dir.path(), writable, fs::perm_options::remove);
     doubles.picker.answers = {kGreen};
     auto dialog = makeDialog();
     dialog->show();
@@ -286,9 +289,11 @@ TEST_F(DialogTest, UnwritableFolderKeepsEverythingAndTheDialogOpen) {
     EXPECT_TRUE(
         message.text.contains(QStringLiteral("Impossibile salvare i colori nel file \u201C") +
                               QString::fromStdString((dir / "opzioni.txt").string())));
-    EXPECT_TRUE(message.text.contains(QStringLiteral("Motivo: ")));
+    EXPECT_TRUE(message.text.contains(QStringLiteral("Motivo: permesso negato")))
+        << message.text.toStdString();
 
-    fs::permissions(dir.path(), fs::perms::owner_write, fs::perm_options::add);
+    fs::permissions(dir / Module1::kSettingsFileName, fs::perms::owner_write,
+                    fs::perm_options::add);
     button(*dialog, "OKButton")->click();
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
