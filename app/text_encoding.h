@@ -8,8 +8,9 @@
 namespace zelmora {
 
 // Phrase files come from Windows editors (Windows-1252) and from Linux ones
-// (UTF-8). Bytes that are valid UTF-8 are taken as UTF-8; anything else is
-// read as Windows-1252. The result is always valid UTF-8.
+// (UTF-8), and sometimes from both. Each run of bytes that is valid UTF-8 is
+// taken as UTF-8; each byte that is not is read as Windows-1252. The result
+// is always valid UTF-8.
 std::string DecodePhraseBytes(std::string_view bytes);
 
 // A phrase as it is shown: decoded as above, its lines joined by "\n" (the

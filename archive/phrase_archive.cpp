@@ -1,6 +1,7 @@
 #include "archive/phrase_archive.h"
 
 #include "runtime/errors.h"
+#include "runtime/utf8.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,19 +27,6 @@ bool isUtf8Continuation(char c) {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// How many bytes a UTF-8 character that starts with `lead` has; 1 for a byte
-// that starts none.
-std::size_t utf8Length(char lead) {
-    const auto b = static_cast<unsigned char>(lead);
-    if ((b & 0xE0) == 0xC0)
-        return 2;
-    if ((b & 0xF0) == 0xE0)
-        return 3;
-    if ((b & 0xF8) == 0xF0)
-        return 4;
-    return 1;
-}
-
 // Cuts a phrase that was cut short, or is longer than kMaxPhraseBytes, so
 // that it ends on a whole character: a UTF-8 character that lost its last
 // bytes in the cut is dropped, so a phrase in UTF-8 stays valid UTF-8 and is
@@ -51,7 +39,7 @@ void cutToSize(std::string& text) {
     std::size_t lead = text.size();
     while (lead > 0 && text.size() - lead < 4 && isUtf8Continuation(text[lead - 1]))
         --lead;
-    if (lead > 0 && lead - 1 + utf8Length(text[lead - 1]) > text.size())
+    if (lead > 0 && lead - 1 + Utf8LengthFromLead(text[lead - 1]) > text.size())
         text.resize(lead - 1);
 }
 

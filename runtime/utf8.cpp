@@ -41,24 +41,12 @@ namespace {
 // `at` unchanged, when the bytes there start no valid UTF-8 character.
 bool decodeUtf8(std::string_view bytes, std::size_t& at, char32_t& c) {
     const auto b = static_cast<std::uint8_t>(bytes[at]);
-    std::size_t length = 0;
-    char32_t min = 0;
-    if (b < 0x80) {
-        c = b;
-        ++at;
-        return true;
-    }
-    if ((b & 0xE0) == 0xC0) {
-        length = 2, min = 0x80, c = b & 0x1F;
-    } else if ((b & 0xF0) == 0xE0) {
-        length = 3, min = 0x800, c = b & 0x0F;
-    } else if ((b & 0xF8) == 0xF0) {
-        length = 4, min = 0x10000, c = b & 0x07;
-    } else {
+    const std::size_t length = Utf8LengthFromLead(bytes[at]);
+    if (length == 0 || bytes.size() - at < length)
         return false;
-    }
-    if (bytes.size() - at < length)
-        return false;
+    static constexpr char32_t kLeadBits[5] = {0, 0x7F, 0x1F, 0x0F, 0x07};
+    static constexpr char32_t kSmallest[5] = {0, 0, 0x80, 0x800, 0x10000};
+    c = b & kLeadBits[length];
     for (std::size_t k = 1; k < length; ++k) {
         const auto next = static_cast<std::uint8_t>(bytes[at + k]);
         if ((next & 0xC0) != 0x80)
@@ -66,13 +54,32 @@ bool decodeUtf8(std::string_view bytes, std::size_t& at, char32_t& c) {
         c = (c << 6) | (next & 0x3F);
     }
     // Overlong forms, surrogates and values past U+10FFFF are not UTF-8.
-    if (c < min || c > 0x10FFFF || isHighSurrogate(c) || isLowSurrogate(c))
+    if (c < kSmallest[length] || c > 0x10FFFF || isHighSurrogate(c) || isLowSurrogate(c))
         return false;
     at += length;
     return true;
 }
 
 } // namespace
+
+std::size_t Utf8LengthFromLead(char lead) {
+    const auto b = static_cast<std::uint8_t>(lead);
+    if (b < 0x80)
+        return 1;
+    if ((b & 0xE0) == 0xC0)
+        return 2;
+    if ((b & 0xF0) == 0xE0)
+        return 3;
+    if ((b & 0xF8) == 0xF0)
+        return 4;
+    return 0;
+}
+
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
+    std::size_t next = at;
+    char32_t c = 0;
+    return decodeUtf8(bytes, next, c) ? next - at : 0;
+}
 
 char32_t NextUtf8(std::string_view bytes, std::size_t& at) {
     char32_t c = 0;

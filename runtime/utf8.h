@@ -14,6 +14,15 @@ namespace zelmora {
 // Appends the UTF-8 bytes of the character `c` (at most U+10FFFF).
 void AppendUtf8(std::string& out, char32_t c);
 
+// How many bytes a UTF-8 character that starts with `lead` has, 1 to 4, by
+// its leading bits alone; 0 for a byte that starts none (a continuation
+// byte, or one UTF-8 never uses).
+std::size_t Utf8LengthFromLead(char lead);
+
+// The length of the valid UTF-8 character that starts at `bytes[at]`; 0
+// when the bytes there are none (overlong forms and surrogates included).
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at);
+
 // The character that starts at `bytes[at]`, moving `at` past it. A byte that
 // starts no valid UTF-8 character (overlong forms and surrogates included)
 // gives U+FFFD and moves one byte on.

@@ -41,8 +41,20 @@ TEST(TextEncoding, ReadsOtherBytesAsWindows1252) {
         {"euro sign and quotes", "\x80 \x93x\x94", "\xE2\x82\xAC \xE2\x80\x9Cx\xE2\x80\x9D"},
         {"unassigned byte keeps its control character", "a\x81", "a\xC2\x81"},
         {"no-break space and y with diaeresis", "\xA0\xFF", "\xC2\xA0\xC3\xBF"},
-        // One bad byte anywhere sends the whole text to Windows-1252.
-        {"UTF-8 mixed with 1252", "\xC3\xA8 \xE8", "\xC3\x83\xC2\xA8 \xC3\xA8"},
+    });
+}
+
+// A file saved partly by a UTF-8 editor and partly by one that wrote
+// Windows-1252 (a phrase added in an older Notepad), or a path with one
+// folder named in each: every run is read in its own encoding.
+TEST(TextEncoding, TextThatMixesTheTwoIsReadRunByRun) {
+    ExpectDecodes({
+        {"a phrase of each", "caff\xC3\xA8\r\n----\r\nperch\xE9\r\n----\r\n",
+         "caff\xC3\xA8\r\n----\r\nperch\xC3\xA9\r\n----\r\n"},
+        {"a path with a folder of each", "/home/anna/citt\xC3\xA0/vecchia-\xE8",
+         "/home/anna/citt\xC3\xA0/vecchia-\xC3\xA8"},
+        {"side by side", "\xC3\xA8 \xE8\xE2\x82\xAC\x80",
+         "\xC3\xA8 \xC3\xA8\xE2\x82\xAC\xE2\x82\xAC"},
     });
 }
 
