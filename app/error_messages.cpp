@@ -1,6 +1,7 @@
 #include "app/error_messages.h"
 
 #include "app/text_encoding.h"
+#include "runtime/platform.h"
 
 namespace zelmora {
 
@@ -35,6 +36,9 @@ std::string CauseText(const RuntimeError& error) {
         return "il file è vuoto";
     case Cause::PermissionDenied:
         return "permesso negato";
+    case Cause::FolderRefusesNewFiles:
+        return "permesso negato: nella cartella " + quoted(error.systemText()) +
+               " non si possono creare file";
     case Cause::NoSpace:
         return "spazio esaurito sul disco";
     case Cause::ReadOnlyFileSystem:
@@ -106,15 +110,21 @@ std::string SaveFailureMessage(const RuntimeError& error) {
            "\nI colori non sono stati cambiati.";
 }
 
-std::string NoEditorMessage(const std::string& file) {
-    return "Nessun editor di testo ha potuto aprire il file " + quoted(file) +
-#ifdef _WIN32
-           ".\nPer aprirlo da Zelmora serve il Blocco note di Windows (notepad), oppure un "
-           "programma associato ai file .txt.";
-#else
-           ".\nPer aprirlo da Zelmora installa un editor di testo (per esempio gedit, "
-           "mousepad o kate) e il pacchetto xdg-utils, che lo avvia.";
-#endif
+std::string NoEditorMessage(EditorProblem problem, const std::string& file,
+                            const std::string& advice) {
+    const std::string text =
+        problem == EditorProblem::NoProgramForText
+            ? "Per aprire il file " + quoted(file) +
+                  " non \u00E8 impostato nessun programma per i file di testo."
+            : "Nessun editor di testo ha potuto aprire il file " + quoted(file) + ".";
+    return advice.empty() ? text : text + "\n" + advice;
+}
+
+std::optional<std::string> WriteFailureMessage(const std::string& program, int error) {
+    const RuntimeError failure(kDeviceIo, {}, platform::CauseOf(error), platform::ErrorText(error));
+    if (failure.cause() == Cause::BrokenPipe)
+        return std::nullopt;
+    return program + ": errore di scrittura: " + CauseText(failure) + "\n";
 }
 
 std::string UnexpectedErrorMessage(const std::string& what) {

@@ -2,6 +2,7 @@
 
 #include "runtime/errors.h"
 
+#include <optional>
 #include <string>
 
 namespace zelmora {
@@ -20,9 +21,27 @@ std::string SaveFailureMessage(const RuntimeError& error);
 // empty when there is none.
 std::string CauseText(const RuntimeError& error);
 
+// Why a file could not be opened in a text editor.
+enum class EditorProblem {
+    NoOpener,         // nothing on this system could be started to open it
+    NoProgramForText, // the desktop's opener knows no program for text files
+    OpenerFailed,     // the opener, or the editor, failed before it was in use
+};
+
 // What the user reads when no text editor could open `file` (a path as the
-// system spells it).
-std::string NoEditorMessage(const std::string& file);
+// system spells it), followed by `advice`: the desktop's own word on what
+// would help.
+std::string NoEditorMessage(EditorProblem problem, const std::string& file,
+                            const std::string& advice);
+
+// The exit status of a program whose output could not be written.
+inline constexpr int kWriteFailedStatus = 3;
+
+// What `program` says on standard error when writing its output failed with
+// the system's error code `error`: "zelmora: errore di scrittura: spazio
+// esaurito sul disco". Nothing for a reader that went away: a closed pipe is
+// no news.
+std::optional<std::string> WriteFailureMessage(const std::string& program, int error);
 
 // A failure that is none of the program's own errors (it should not happen):
 // reported all the same, so that no command ends in silence.

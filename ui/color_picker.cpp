@@ -1,14 +1,11 @@
 #include "ui/color_picker.h"
 
-#include <QColorDialog>
+#include "ui/desktop.h"
 
 namespace zelmora {
 
-std::optional<QColor> QtColorPicker::pick(QWidget* parent, const QColor& initial) {
-    const QColor color = QColorDialog::getColor(initial, parent);
-    if (!color.isValid())
-        return std::nullopt;
-    return color;
+std::optional<QColor> SystemColorPicker::pick(QWidget* parent, const QColor& initial) {
+    return desktop::PickColor(parent, initial);
 }
 
 } // namespace zelmora

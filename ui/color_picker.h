@@ -16,7 +16,8 @@ public:
     virtual std::optional<QColor> pick(QWidget* parent, const QColor& initial) = 0;
 };
 
-class QtColorPicker final : public ColorPicker {
+// The system's own picker: Windows' colour dialog there, Qt's elsewhere.
+class SystemColorPicker final : public ColorPicker {
 public:
     std::optional<QColor> pick(QWidget* parent, const QColor& initial) override;
 };

@@ -166,9 +166,9 @@ void Infomio::showModal(QWidget* parent) {
     // The guide beside the phrases, as the user keeps it; where the desktop's
     // editor stands in for notepad and the folder has none, the one installed
     // with the program.
-    RunCommand(messages_, parent, [this] {
-        starter_.start(QStringLiteral("notepad ") + QLatin1String(Module1::kReadmeFileName),
-                       ProgramStarter::Missing::Report, installedGuide_);
+    RunCommand(messages_, parent, [this, parent] {
+        starter_.start({Module1::kReadmeFileName, EditorCall::Missing::Report, installedGuide_},
+                       parent);
     });
 }
 

@@ -6,125 +6,72 @@
 #include "ui/message_box.h"
 #include "ui/qt_strings.h"
 
-#include <QApplication>
-#include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTimer>
+#include <QWidget>
 #include <system_error>
-#include <vector>
-
-#ifdef _WIN32
-#include <QDesktopServices>
-#include <QUrl>
-#endif
 
 namespace zelmora {
 
 namespace {
 
-// Openers still at work when the program ended. Deleting a QProcess kills
-// its program, and the editor with it; kept here instead (in a list that is
-// itself never destroyed), they are still reachable when the program exits,
-// so no leak is reported either.
-std::vector<QProcess*>& lettingGo() {
-    static auto* processes = new std::vector<QProcess*>;
-    return *processes;
+constexpr const char* kNotepad = "notepad";
+
+// What stands at the name is looked at before anything is started: a link to
+// nothing, a folder, a pipe or a device is refused as every command refuses
+// it. A file that is not there yet is for the caller to deal with.
+void refuseWhatIsNoFile(const std::filesystem::path& file) {
+    if (const auto target = platform::DanglingLinkTarget(file))
+        throw RuntimeError(kFileNotFound, platform::PathText(file), Cause::DanglingLink, *target);
+    std::error_code ec;
+    const auto status = std::filesystem::status(file, ec);
+    if (std::filesystem::is_directory(status))
+        throw RuntimeError(kPathFileAccess, platform::PathText(file), Cause::IsFolder);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status))
+        throw RuntimeError(kPathFileAccess, platform::PathText(file), Cause::NotOrdinaryFile);
 }
 
 } // namespace
 
-DesktopProgramStarter::DesktopProgramStarter(MessageBoxService& messages)
-    : messages_(messages) {}
-
-DesktopProgramStarter::~DesktopProgramStarter() {
-    for (QProcess* process : openers_.findChildren<QProcess*>(Qt::FindDirectChildrenOnly)) {
-        process->disconnect();
-        if (process->state() != QProcess::NotRunning) {
-            process->setParent(nullptr);
-            lettingGo().push_back(process);
-        }
-    }
+std::string EditorCommandLine(const std::string& file) {
+    return std::string(kNotepad) + " " + file;
 }
 
-void DesktopProgramStarter::start(const QString& commandLine, Missing missing,
-                                  const std::filesystem::path& fallback) {
-    const qsizetype blank = commandLine.indexOf(QLatin1Char(' '));
-    const QString program = blank < 0 ? commandLine : commandLine.left(blank);
-    const QString argument = blank < 0 ? QString() : commandLine.mid(blank + 1);
+DesktopProgramStarter::DesktopProgramStarter(MessageBoxService& messages,
+                                             std::chrono::milliseconds inUseAfter)
+    : messages_(messages)
+    , opener_(inUseAfter) {}
 
-    // The editor runs in the working folder, which it inherits, on the bare
-    // name: it finds the file there whatever the folder is called now.
-    const QString executable = QStandardPaths::findExecutable(program);
-    const QStringList arguments = argument.isEmpty() ? QStringList() : QStringList{argument};
-    if (!executable.isEmpty() && QProcess::startDetached(executable, arguments))
+void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
+    std::filesystem::path file = platform::PathFromText(call.file);
+    refuseWhatIsNoFile(file);
+
+    const QString notepad = QStandardPaths::findExecutable(QLatin1String(kNotepad));
+    if (!notepad.isEmpty() && QProcess::startDetached(notepad, {ToQString(call.file)}))
         return;
-    // Only "notepad FILE" has a stand-in: the desktop's editor.
-    if (program != QLatin1String("notepad") || argument.isEmpty())
-        throw RuntimeError(kFileNotFound, program.toStdString(), Cause::Missing);
 
-    std::filesystem::path file = QFile::encodeName(argument).toStdString();
-    if (const auto target = platform::DanglingLinkTarget(file))
-        throw RuntimeError(kFileNotFound, platform::PathText(file), Cause::DanglingLink, *target);
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
-        if (!fallback.empty() && std::filesystem::is_regular_file(fallback, ec))
-            file = fallback;
-        else if (missing == Missing::CreateEmpty)
-            platform::CreateIfMissing(file);
-        else
+        if (!call.fallback.empty() && std::filesystem::is_regular_file(call.fallback, ec))
+            file = call.fallback;
+        else if (call.missing == Missing::Report)
             throw platform::NotFoundError(file);
+        else if (opener_.available())
+            platform::CreateIfMissing(file);
     }
-    openWithDesktop(file);
+    if (!opener_.available())
+        return report(EditorProblem::NoOpener, file, parent);
+    opener_.open(file, [this, file, over = QPointer<QWidget>(parent)](EditorProblem problem) {
+        report(problem, file, over.data());
+    });
 }
 
-#ifdef _WIN32
-
-void DesktopProgramStarter::openWithDesktop(const std::filesystem::path& file) {
-    std::error_code ec;
-    const std::filesystem::path whole = std::filesystem::absolute(file, ec);
-    if (ec ||
-        !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdWString(whole.native()))))
-        reportNoEditor(file);
-}
-
-#else
-
-void DesktopProgramStarter::openWithDesktop(const std::filesystem::path& file) {
-    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-    if (opener.isEmpty()) {
-        reportNoEditor(file);
-        return;
-    }
-    auto* process = new QProcess(&openers_);
-    process->setProgram(opener);
-    process->setArguments({QFile::decodeName(QByteArray::fromStdString(file.native()))});
-    process->setStandardInputFile(QProcess::nullDevice());
-    // The report waits for the handler to return: a message box's own event
-    // loop must not run while the process object is still in its signal.
-    const auto done = [this, process, file](bool failed) {
-        process->disconnect();
-        process->deleteLater();
-        if (failed)
-            QTimer::singleShot(0, &openers_, [this, file] { reportNoEditor(file); });
-    };
-    QObject::connect(process, &QProcess::errorOccurred, process,
-                     [done](QProcess::ProcessError error) {
-                         if (error == QProcess::FailedToStart)
-                             done(true);
-                     });
-    QObject::connect(process, &QProcess::finished, process,
-                     [done](int exitCode, QProcess::ExitStatus status) {
-                         done(status != QProcess::NormalExit || exitCode != 0);
-                     });
-    process->start();
-}
-
-#endif
-
-void DesktopProgramStarter::reportNoEditor(const std::filesystem::path& file) {
-    messages_.warning(QApplication::activeWindow(), QStringLiteral("Zelmora"),
-                      ToQString(NoEditorMessage(platform::PathText(file))));
+void DesktopProgramStarter::report(EditorProblem problem, const std::filesystem::path& file,
+                                   QWidget* parent) {
+    messages_.warning(parent, QStringLiteral("Zelmora"),
+                      ToQString(NoEditorMessage(problem, platform::PathText(file),
+                                                desktop::EditorAdvice(problem))));
 }
 
 } // namespace zelmora

@@ -1,18 +1,23 @@
 #pragma once
 
 // Opening a file in the text editor from a window, behind an interface so
-// that tests record the starts instead.
+// that tests record the calls instead.
 
-#include <QObject>
-#include <QString>
+#include "ui/desktop.h"
+
+#include <chrono>
 #include <filesystem>
+#include <string>
+
+class QWidget;
 
 namespace zelmora {
 
 class MessageBoxService;
 
-class ProgramStarter {
-public:
+// What "Apri file" and "Altre INFO" ask for: a file of the working folder
+// opened in the text editor.
+struct EditorCall {
     // What becomes of a file that does not exist yet when no "notepad" is
     // there to offer to create it.
     enum class Missing {
@@ -20,43 +25,56 @@ public:
         CreateEmpty, // made empty first (an existing file is never emptied)
     };
 
+    // A bare name, looked up in the working folder, which the editor
+    // inherits: it finds the file there whatever the folder is called now.
+    std::string file;
+    Missing missing = Missing::Report;
+    // Opened in its place when it does not exist, where the desktop's editor
+    // stands in for notepad (the guide installed with the program).
+    std::filesystem::path fallback;
+};
+
+// The command line the program names the editor with, "notepad FILE": kept
+// in the program state and shown, never split again to be run.
+std::string EditorCommandLine(const std::string& file);
+
+class ProgramStarter {
+public:
+    using Missing = EditorCall::Missing;
+
     virtual ~ProgramStarter() = default;
 
-    // Starts a command line of the form "notepad FILE", FILE a bare name in
-    // the working folder, which the editor inherits, and returns at once
-    // without waiting for it. Where no notepad can be started, the desktop's
-    // editor opens FILE; when FILE does not exist, `fallback` (when not empty
-    // and a file) is opened in its place, else `missing` decides. A symbolic
-    // link to nothing raises error 53, and nothing is made.
-    virtual void start(const QString& commandLine, Missing missing,
-                       const std::filesystem::path& fallback = {}) = 0;
+    // Opens the call's file in the text editor and returns at once, without
+    // waiting for it. A failure found at once is raised: error 53 for a
+    // missing file (or a symbolic link to nothing, and then nothing is made),
+    // error 75 for a folder or anything else that is not an ordinary file.
+    // One found later is told in a message box over `parent`.
+    virtual void start(const EditorCall& call, QWidget* parent) = 0;
 };
+
+// After this long an editor is taken to be in the user's hands: how it ends
+// then (a non-zero status, the session closing it) is not this program's
+// business, and nobody is told that no editor could open the file.
+inline constexpr std::chrono::milliseconds kEditorInUseAfter{10000};
 
 // A "notepad" on the PATH is started detached, with the file as its one
 // argument (no shell involved). Where there is none, or it cannot start
-// (every Linux desktop), the file is opened with the desktop's default
-// application for text files (xdg-open), watched without blocking the window:
-// when no editor could open the file, the user is told which file and what
-// would help. When the program ends, openers still at work are left to run
-// and nothing more is said about them.
+// (every Linux desktop), the desktop's opener opens the file with the
+// program set up for text files, watched without blocking the window: when
+// it could not open the file, the user is told which file and what would
+// help. A missing file is made only when something is there to open it.
 class DesktopProgramStarter final : public ProgramStarter {
 public:
-    explicit DesktopProgramStarter(MessageBoxService& messages);
-    ~DesktopProgramStarter() override;
+    explicit DesktopProgramStarter(MessageBoxService& messages,
+                                   std::chrono::milliseconds inUseAfter = kEditorInUseAfter);
 
-    DesktopProgramStarter(const DesktopProgramStarter&) = delete;
-    DesktopProgramStarter& operator=(const DesktopProgramStarter&) = delete;
-
-    void start(const QString& commandLine, Missing missing,
-               const std::filesystem::path& fallback = {}) override;
+    void start(const EditorCall& call, QWidget* parent) override;
 
 private:
-    void openWithDesktop(const std::filesystem::path& file);
-    void reportNoEditor(const std::filesystem::path& file);
+    void report(EditorProblem problem, const std::filesystem::path& file, QWidget* parent);
 
     MessageBoxService& messages_;
-    // The xdg-open runs still being watched.
-    QObject openers_;
+    desktop::Opener opener_;
 };
 
 } // namespace zelmora

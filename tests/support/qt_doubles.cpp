@@ -7,21 +7,21 @@
 
 namespace zelmora::test {
 
-void RecordingMessages::information(QWidget*, const QString& title, const QString& text) {
-    messages.push_back({Message::Information, title, text});
+void RecordingMessages::information(QWidget* parent, const QString& title, const QString& text) {
+    messages.push_back({Message::Information, title, text, parent});
     if (whileShown)
         whileShown();
 }
 
-void RecordingMessages::warning(QWidget*, const QString& title, const QString& text) {
-    messages.push_back({Message::Warning, title, text});
+void RecordingMessages::warning(QWidget* parent, const QString& title, const QString& text) {
+    messages.push_back({Message::Warning, title, text, parent});
     if (whileShown)
         whileShown();
 }
 
-void RecordingStarter::start(const QString& commandLine, Missing missing,
-                             const std::filesystem::path& fallback) {
-    starts.push_back({commandLine, missing, fallback});
+void RecordingStarter::start(const EditorCall& call, QWidget* parent) {
+    starts.push_back({QString::fromStdString(EditorCommandLine(call.file)), call.missing,
+                      call.fallback, parent});
     if (onStart)
         onStart();
     if (fail)

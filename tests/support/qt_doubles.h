@@ -28,6 +28,7 @@ public:
         enum Kind { Information, Warning } kind;
         QString title;
         QString text;
+        QWidget* parent;
     };
 
     void information(QWidget* parent, const QString& title, const QString& text) override;
@@ -38,18 +39,18 @@ public:
     std::function<void()> whileShown;
 };
 
-// Records the command lines it is asked to start; fails with error 53 when
-// told to.
+// Records the files it is asked to open, with the command line the program
+// names the editor with; fails with error 53 when told to.
 class RecordingStarter final : public ProgramStarter {
 public:
     struct Start {
         QString commandLine;
         Missing missing;
         std::filesystem::path fallback;
+        QWidget* parent;
     };
 
-    void start(const QString& commandLine, Missing missing,
-               const std::filesystem::path& fallback) override;
+    void start(const EditorCall& call, QWidget* parent) override;
 
     std::vector<Start> starts;
     bool fail = false;

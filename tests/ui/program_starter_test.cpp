@@ -9,10 +9,16 @@
 
 #include <QByteArray>
 #include <QTest>
+#include <QWidget>
+#include <chrono>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <string>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace zelmora {
 namespace {
@@ -30,25 +36,34 @@ TEST(DesktopProgramStarter, StartsNotepadOnTheBareNameInTheWorkingFolder) {
     InWorkingFolder here(work.path());
     RecordingMessages messages;
     DesktopProgramStarter starter(messages);
-    starter.start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty);
+    starter.start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
     EXPECT_EQ(notepad.WaitForReport(),
               std::filesystem::canonical(work.path()).string() + "\n1\ntesmi.txt\n");
     EXPECT_FALSE(work.exists("tesmi.txt")) << "notepad offers to create it itself";
 
-    starter.start(QStringLiteral("notepad nome con spazi; $HOME.txt"), Missing::Report);
+    starter.start({"nome con spazi; $HOME.txt", Missing::Report, {}}, nullptr);
     EXPECT_EQ(notepad.WaitForReport(), std::filesystem::canonical(work.path()).string() +
                                            "\n1\nnome con spazi; $HOME.txt\n");
 }
 
-TEST(DesktopProgramStarter, MissingProgramRaisesFileNotFound) {
+// Without notepad, a file that is missing and not to be made is reported by
+// its whole path, whatever the desktop could open; nothing is made.
+TEST(DesktopProgramStarter, WithoutNotepadAMissingFileIsReportedAndNotMade) {
+    TempDir work;
+    InWorkingFolder here(work.path());
+    TempDir bin;
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QByteArray::fromStdString(bin.path().string()));
     RecordingMessages messages;
     const auto error = ErrorOf([&] {
-        DesktopProgramStarter(messages).start(
-            QStringLiteral("zelmora-programma-che-non-esiste tesmi.txt"), Missing::Report);
+        DesktopProgramStarter(messages).start({"tesmiLeggimi.txt", Missing::Report, {}}, nullptr);
     });
+    qputenv("PATH", oldPath);
     ASSERT_TRUE(error);
     EXPECT_EQ(error->number(), kFileNotFound);
-    EXPECT_EQ(error->file(), "zelmora-programma-che-non-esiste");
+    EXPECT_EQ(error->file(), (work / "tesmiLeggimi.txt").string());
+    EXPECT_FALSE(work.exists("tesmiLeggimi.txt"));
+    EXPECT_TRUE(messages.messages.empty());
 }
 
 #ifndef _WIN32
@@ -64,14 +79,14 @@ protected:
     // An xdg-open that reports its argument and exits with `status`; with
     // `untilReleased`, only once release() is called. (Its PATH is this
     // folder alone: other programs go by their whole names.)
-    void installOpener(int status, bool untilReleased = false) {
+    void installOpener(int status, bool untilReleased = false, const char* before = "") {
         const std::string report = (bin_ / "opened.txt").string();
         std::string script = "#!/bin/sh\nprintf '%s\\n' \"$1\" > '" + report + ".part'\n/bin/mv '" +
                              report + ".part' '" + report + "'\n";
         if (untilReleased)
             script += "while [ ! -e '" + (bin_ / "go").string() +
                       "' ]; do /bin/sleep 0.05; done\n: > '" + (bin_ / "done").string() + "'\n";
-        script += "exit " + std::to_string(status) + "\n";
+        script += std::string(before) + "exit " + std::to_string(status) + "\n";
         test::WriteFile(bin_ / "xdg-open", script);
         std::filesystem::permissions(bin_ / "xdg-open", std::filesystem::perms::owner_all);
     }
@@ -95,13 +110,14 @@ protected:
     TempDir work_;
     InWorkingFolder here_{work_.path()};
     RecordingMessages messages_;
+    // An editor is in the user's hands after a fifth of a second here.
     std::unique_ptr<DesktopProgramStarter> starter_ =
-        std::make_unique<DesktopProgramStarter>(messages_);
+        std::make_unique<DesktopProgramStarter>(messages_, std::chrono::milliseconds(200));
 };
 
 TEST_F(WithoutNotepad, AMissingPhraseFileIsCreatedEmptyAndOpenedByItsBareName) {
     installOpener(0);
-    starter_->start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty);
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
     EXPECT_EQ(opened(), "tesmi.txt\n");
     EXPECT_EQ(work_.read("tesmi.txt"), "");
     QTest::qWait(50);
@@ -109,7 +125,7 @@ TEST_F(WithoutNotepad, AMissingPhraseFileIsCreatedEmptyAndOpenedByItsBareName) {
 
     // One that exists is opened as it is, never emptied.
     work_.write("tesmi.txt", "frase\r\n----\r\n");
-    starter_->start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty);
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
     EXPECT_EQ(opened(), "tesmi.txt\n");
     EXPECT_EQ(work_.read("tesmi.txt"), "frase\r\n----\r\n");
 }
@@ -121,7 +137,7 @@ TEST_F(WithoutNotepad, AFolderNamedInAnotherEncodingStillGetsItsFileOpened) {
     const auto folder = work_ / "caff\xE8";
     std::filesystem::create_directory(folder);
     InWorkingFolder there(folder);
-    starter_->start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty);
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
     EXPECT_EQ(opened(), "tesmi.txt\n");
     EXPECT_TRUE(std::filesystem::exists(folder / "tesmi.txt"));
     EXPECT_TRUE(messages_.messages.empty());
@@ -131,24 +147,24 @@ TEST_F(WithoutNotepad, ANotepadThatCannotStartLeavesTheFileToTheDesktop) {
     installOpener(0);
     // First on the PATH, before the opener's folder.
     FakeNotepad broken(FakeNotepad::Kind::CannotStart);
-    starter_->start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty);
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
     EXPECT_EQ(opened(), "tesmi.txt\n");
     EXPECT_TRUE(messages_.messages.empty());
 }
 
 TEST_F(WithoutNotepad, AnOpenerThatFailsIsReportedWithTheWholePath) {
-    installOpener(3);
-    starter_->start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty);
+    installOpener(4);
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
     ASSERT_TRUE(waitForMessage());
     const QString text = messages_.messages.front().text;
     EXPECT_TRUE(text.contains(QString::fromStdString((work_ / "tesmi.txt").string())))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("xdg-utils"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Nessun editor"))) << text.toStdString();
 }
 
 TEST_F(WithoutNotepad, OpenersStillAtWorkWhenTheProgramEndsRunOnUntoldOf) {
     installOpener(3, true);
-    starter_->start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty);
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
     ASSERT_EQ(opened(), "tesmi.txt\n");
     starter_.reset(); // the program ends
     release();
@@ -162,16 +178,15 @@ TEST_F(WithoutNotepad, TheGuideFallsBackToTheInstalledOneAndIsNeverMade) {
     TempDir prefix;
     const auto installed = prefix / "tesmiLeggimi.txt";
     test::WriteFile(installed, "Guida\r\n");
-    starter_->start(QStringLiteral("notepad tesmiLeggimi.txt"), Missing::Report, installed);
+    starter_->start({"tesmiLeggimi.txt", Missing::Report, installed}, nullptr);
     EXPECT_EQ(opened(), installed.string() + "\n");
     work_.write("tesmiLeggimi.txt", "La mia guida\r\n");
-    starter_->start(QStringLiteral("notepad tesmiLeggimi.txt"), Missing::Report, installed);
+    starter_->start({"tesmiLeggimi.txt", Missing::Report, installed}, nullptr);
     EXPECT_EQ(opened(), "tesmiLeggimi.txt\n");
 
     std::filesystem::remove(work_ / "tesmiLeggimi.txt");
     const auto error = ErrorOf([&] {
-        starter_->start(QStringLiteral("notepad tesmiLeggimi.txt"), Missing::Report,
-                        prefix / "manca.txt");
+        starter_->start({"tesmiLeggimi.txt", Missing::Report, prefix / "manca.txt"}, nullptr);
     });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->number(), kFileNotFound);
@@ -182,8 +197,9 @@ TEST_F(WithoutNotepad, TheGuideFallsBackToTheInstalledOneAndIsNeverMade) {
 TEST_F(WithoutNotepad, ALinkToNothingIsToldAsSuchAndNothingIsMade) {
     installOpener(0);
     std::filesystem::create_symlink("altrove/frasi.txt", work_ / "tesmi.txt");
-    const auto error = ErrorOf(
-        [&] { starter_->start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty); });
+    const auto error = ErrorOf([&] {
+        starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
+    });
     ASSERT_TRUE(error);
     EXPECT_EQ(error->cause(), Cause::DanglingLink);
     EXPECT_EQ(error->systemText(), "altrove/frasi.txt");
@@ -191,10 +207,92 @@ TEST_F(WithoutNotepad, ALinkToNothingIsToldAsSuchAndNothingIsMade) {
     EXPECT_FALSE(std::filesystem::exists(bin_ / "opened.txt"));
 }
 
-TEST_F(WithoutNotepad, NothingToOpenWithIsReported) {
-    starter_->start(QStringLiteral("notepad tesmi.txt"), Missing::CreateEmpty);
+// Nothing to open the file with: the user is told, and no empty phrase file
+// is left behind to show "0 / 0" at every later start.
+TEST_F(WithoutNotepad, NothingToOpenWithIsReportedAndNothingIsMade) {
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
     ASSERT_TRUE(waitForMessage());
-    EXPECT_TRUE(messages_.messages.front().text.contains(QStringLiteral("Nessun editor")));
+    const QString text = messages_.messages.front().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("Nessun editor"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("xdg-utils"))) << text.toStdString();
+    EXPECT_FALSE(work_.exists("tesmi.txt"));
+}
+
+// The opener, and the editor it may run in the foreground, write nowhere they
+// could be stuck or killed: not into a pipe that nobody reads, which would
+// fill this program's memory while it runs and break once it has ended.
+TEST_F(WithoutNotepad, TheOpenerWritesWhereNothingCanStopIt) {
+    const std::string report = (bin_ / "outputs.txt").string();
+    test::WriteFile(bin_ / "xdg-open",
+                    "#!/bin/sh\n"
+                    "for fd in 1 2; do\n"
+                    "  if [ -p /dev/fd/$fd ]; then echo pipe; else echo other; fi\n"
+                    "done > '" +
+                        report +
+                        ".part'\n"
+                        "/bin/mv '" +
+                        report + ".part' '" + report + "'\n");
+    std::filesystem::permissions(bin_ / "xdg-open", std::filesystem::perms::owner_all);
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
+    ASSERT_TRUE(waitFor("outputs.txt"));
+    EXPECT_EQ(test::ReadFile(report), "other\nother\n");
+}
+
+// xdg-open is there but knows no program for text files (its status 3): the
+// user is told that none is set up and what to install, not to install the
+// opener they have.
+TEST_F(WithoutNotepad, AnOpenerThatKnowsNoProgramSaysWhatToInstall) {
+    installOpener(3);
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
+    ASSERT_TRUE(waitForMessage());
+    const QString text = messages_.messages.front().text;
+    EXPECT_TRUE(text.contains(QStringLiteral("nessun programma"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("gedit"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("xdg-utils"))) << text.toStdString();
+}
+
+// xdg-open runs the editor in the foreground on many desktops, and then ends
+// with the editor's status: an editor the user has used for a while and
+// that ends badly is no news about opening the file.
+TEST_F(WithoutNotepad, AnEditorThatEndsBadlyOnceInUseIsNotReported) {
+    installOpener(1, false, "/bin/sleep 0.6\n");
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
+    ASSERT_EQ(opened(), "tesmi.txt\n");
+    QTest::qWait(1500);
+    EXPECT_TRUE(messages_.messages.empty());
+}
+
+// The report that comes later stands over the window that started the
+// opener, not in the middle of the screen.
+TEST_F(WithoutNotepad, TheReportStandsOverTheWindowThatAsked) {
+    installOpener(4);
+    QWidget window;
+    starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, &window);
+    ASSERT_TRUE(waitForMessage());
+    EXPECT_EQ(messages_.messages.front().parent, &window);
+}
+
+// A folder, or a pipe, where the file should be is refused with the reason,
+// as every other command refuses it; nothing is started.
+TEST_F(WithoutNotepad, AFolderOrAPipeInPlaceOfTheFileIsRefused) {
+    installOpener(0);
+    std::filesystem::create_directory(work_ / "tesmi.txt");
+    const auto folder = ErrorOf([&] {
+        starter_->start({"tesmi.txt", Missing::CreateEmpty, {}}, nullptr);
+    });
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->number(), kPathFileAccess);
+    EXPECT_EQ(folder->cause(), Cause::IsFolder);
+    EXPECT_EQ(folder->file(), (work_ / "tesmi.txt").string());
+
+    ASSERT_EQ(::mkfifo((work_ / "tesmiLeggimi.txt").c_str(), 0600), 0);
+    const auto pipe = ErrorOf([&] {
+        starter_->start({"tesmiLeggimi.txt", Missing::Report, {}}, nullptr);
+    });
+    ASSERT_TRUE(pipe);
+    EXPECT_EQ(pipe->cause(), Cause::NotOrdinaryFile);
+    QTest::qWait(100);
+    EXPECT_FALSE(std::filesystem::exists(bin_ / "opened.txt"));
 }
 
 #endif

@@ -1,0 +1,100 @@
+// The desktop on Windows.
+
+#include "app/error_messages.h"
+#include "runtime/platform.h"
+#include "runtime/utf8.h"
+#include "ui/desktop.h"
+
+#include <QDesktopServices>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+#include <system_error>
+
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+// After windows.h, which it needs.
+#include <commdlg.h>
+
+namespace zelmora::desktop {
+
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    const std::u16string text = Utf8ToUtf16(utf8);
+    return {text.begin(), text.end()};
+}
+
+} // namespace
+
+// Windows always has a screen; a Qt that cannot start there says so in a
+// message box of its own.
+std::optional<int> CheckScreen(int, char**) {
+    return std::nullopt;
+}
+
+void ScreenFound() {}
+
+int Answer(const std::string& text) {
+    // zelmora.exe has no console of its own, and cmd does not wait for such
+    // a program: typed there, the text would land after the prompt, or
+    // nowhere. Into a file or a pipe it goes as from any program; else it
+    // is shown in a message box.
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN) {
+        if (const int error = platform::WriteStandardOutput(text)) {
+            if (const auto message = WriteFailureMessage("zelmora", error))
+                platform::WriteStandardError(*message);
+            return kWriteFailedStatus;
+        }
+        return 0;
+    }
+    MessageBoxW(nullptr, wide(text).c_str(), L"Zelmora", MB_OK | MB_ICONINFORMATION);
+    return 0;
+}
+
+std::string EditorAdvice(EditorProblem) {
+    return "Per aprirlo da Zelmora serve il Blocco note di Windows (notepad), oppure un "
+           "programma associato ai file .txt.";
+}
+
+Opener::Opener(std::chrono::milliseconds inUseAfter)
+    : inUseAfter_(inUseAfter) {}
+
+Opener::~Opener() = default;
+
+bool Opener::available() const {
+    return true;
+}
+
+void Opener::open(const std::filesystem::path& file, Failed failed) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(file, ec);
+    if (ec ||
+        !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdWString(whole.native()))))
+        QTimer::singleShot(0, &watched_, [failed] { failed(EditorProblem::OpenerFailed); });
+}
+
+std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) {
+    // The dialog's sixteen colours of the user's own, kept for the run as
+    // Windows programs keep them.
+    static COLORREF custom[16] = {};
+    CHOOSECOLORW choice{};
+    choice.lStructSize = sizeof choice;
+    choice.hwndOwner = parent ? reinterpret_cast<HWND>(parent->window()->winId()) : nullptr;
+    choice.rgbResult = RGB(initial.red(), initial.green(), initial.blue());
+    choice.lpCustColors = custom;
+    // Opens on the colour given.
+    choice.Flags = CC_RGBINIT;
+    if (!ChooseColorW(&choice))
+        return std::nullopt;
+    return QColor(GetRValue(choice.rgbResult), GetGValue(choice.rgbResult),
+                  GetBValue(choice.rgbResult));
+}
+
+} // namespace zelmora::desktop
