@@ -114,16 +114,20 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
     }
     // Empty: the working folder, whose files are opened by their bare names.
     std::filesystem::path directory;
+    // The folder -C names, as the messages show it.
+    std::string named;
+    bool folderMissing = false;
     if (options.directory) {
         directory = platform::PathFromText(*options.directory);
         std::error_code ec;
         const auto status = std::filesystem::status(directory, ec);
+        named = "\u201C" + DecodePhraseBytes(platform::PathText(directory)) + "\u201D";
         if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
-            result.err = told("\u201C" + DecodePhraseBytes(platform::PathText(directory)) +
-                              "\u201D non \u00E8 una cartella.");
+            result.err = told(named + " non \u00E8 una cartella.");
             result.status = kOggiMissing;
             return result;
         }
+        folderMissing = status.type() == std::filesystem::file_type::not_found;
     }
 
     Module1 state;
@@ -134,7 +138,9 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
     if (outcome.phraseFileProblem)
         result.err += told(ErrorMessage(*outcome.phraseFileProblem));
     else if (!outcome.phraseFileFound && !options.quiet)
-        result.err += told(ErrorMessage(platform::NotFoundError(directory / state.PhraseFile)));
+        result.err += told(
+            folderMissing ? "La cartella " + named + " non esiste."
+                          : ErrorMessage(platform::NotFoundError(directory / state.PhraseFile)));
 
     // A file that is there but could not be opened was never counted.
     const bool read = outcome.phraseFileFound && state.PhraseCount.has_value();
@@ -166,11 +172,8 @@ int OggiMain(const std::vector<std::string>& arguments) {
         result.out = ShowControlCharacters(result.out);
     platform::WriteStandardError(ShowControlCharacters(result.err));
     if (const int error = platform::WriteStandardOutput(result.out)) {
-        const RuntimeError failure(kDeviceIo, {}, platform::CauseOf(error),
-                                   platform::ErrorText(error));
-        if (failure.cause() != Cause::BrokenPipe)
-            platform::WriteStandardError(
-                ShowControlCharacters(told("errore di scrittura: " + CauseText(failure))));
+        if (const auto message = WriteFailureMessage("zelmora-oggi", error))
+            platform::WriteStandardError(ShowControlCharacters(*message));
         return kOggiWriteFailed;
     }
     return result.status;

@@ -11,6 +11,7 @@
 // Exit status: 0 the phrase file was found and read, 1 it is missing or
 // cannot be read, 2 a usage error, 3 the output could not be written.
 
+#include "app/error_messages.h"
 #include "runtime/services.h"
 
 #include <optional>
@@ -23,7 +24,7 @@ namespace zelmora {
 inline constexpr int kOggiFound = 0;
 inline constexpr int kOggiMissing = 1;
 inline constexpr int kOggiUsage = 2;
-inline constexpr int kOggiWriteFailed = 3;
+inline constexpr int kOggiWriteFailed = kWriteFailedStatus;
 
 struct OggiOptions {
     bool help = false;

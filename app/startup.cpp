@@ -1,7 +1,6 @@
 #include "app/startup.h"
 
 #include "app/color_settings.h"
-#include "app/version.h"
 #include "runtime/errors.h"
 #include "runtime/leading_number.h"
 
@@ -19,27 +18,6 @@ std::string JoinArguments(int argc, const char* const* argv) {
         line += argv[i];
     }
     return line;
-}
-
-std::optional<std::string> AnswerWithoutWindow(const std::vector<std::string>& arguments) {
-    if (arguments.size() != 1)
-        return std::nullopt;
-    if (arguments.front() == "--version")
-        return std::string("zelmora ") + kVersion + "\n";
-    if (arguments.front() != "--help")
-        return std::nullopt;
-    return "Uso: zelmora [giorni]\n"
-           "Mostra in una finestra la frase del giorno presa dal file tesmi.txt della\n"
-           "cartella corrente, con la sua posizione (indice / totale).\n"
-           "\n"
-           "  giorni       per quanti giorni di fila resta ogni frase, da 1 a 365\n"
-           "               (predefinito 1; altri valori sono ignorati)\n"
-           "  --help       mostra questo aiuto ed esce\n"
-           "  --version    mostra la versione ed esce\n"
-           "\n"
-           "Sono accettate anche le opzioni comuni dei programmi Qt, per esempio\n"
-           "-style fusion; vengono tolte prima di leggere i giorni.\n"
-           "I colori scelti vengono salvati in opzioni.txt, accanto a tesmi.txt.\n";
 }
 
 namespace {

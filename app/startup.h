@@ -28,11 +28,6 @@ struct StartupEnvironment {
 // The program's arguments after its name, joined by blanks.
 std::string JoinArguments(int argc, const char* const* argv);
 
-// What the window program prints instead of opening its window: its usage
-// for a command line that is exactly "--help", its version for exactly
-// "--version". Any other command line is the days per phrase.
-std::optional<std::string> AnswerWithoutWindow(const std::vector<std::string>& arguments);
-
 // The start-up: gives the program state its defaults, takes the days per
 // phrase from the command line (1 to 365; anything else is ignored), seeds
 // the random sequence, counts the phrases, selects and loads today's phrase,

@@ -3,86 +3,51 @@
 #include "app/startup.h"
 #include "app/version.h"
 #include "runtime/platform.h"
+#include "ui/desktop.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <cstdlib>
-#include <string_view>
+#include <vector>
 
 namespace zelmora {
 
 namespace {
 
-QtMessageHandler qtHandler = nullptr;
-
-// Windows always has a screen; there a Qt that cannot start says so in a
-// message box of its own. On the X11 and Wayland desktops a display may be
-// missing or out of reach.
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-std::string environmentValue(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
+// What the program prints instead of opening its window: its usage for a
+// command line that is exactly "--help", its version for exactly
+// "--version". Any other command line is the days per phrase.
+std::optional<std::string> answerWithoutWindow(const std::vector<std::string>& arguments) {
+    if (arguments.size() != 1)
+        return std::nullopt;
+    if (arguments.front() == "--version")
+        return std::string("zelmora ") + kVersion + "\n";
+    if (arguments.front() != "--help")
+        return std::nullopt;
+    return "Uso: zelmora [giorni]\n"
+           "Mostra in una finestra la frase del giorno presa dal file tesmi.txt della\n"
+           "cartella corrente, con la sua posizione (indice / totale).\n"
+           "\n"
+           "  giorni       per quanti giorni di fila resta ogni frase, da 1 a 365\n"
+           "               (predefinito 1; altri valori sono ignorati)\n"
+           "  --help       mostra questo aiuto ed esce\n"
+           "  --version    mostra la versione ed esce\n"
+           "\n"
+           "Sono accettate anche le opzioni comuni dei programmi Qt, per esempio\n"
+           "-style fusion; vengono tolte prima di leggere i giorni.\n"
+           "I colori scelti vengono salvati in opzioni.txt, accanto a tesmi.txt.\n";
 }
-
-// The Qt platform the user chose, on the command line or in the environment.
-std::string chosenPlatform(int argc, char** argv) {
-    for (int i = 1; i + 1 < argc; ++i)
-        if (std::string_view(argv[i]) == "-platform" || std::string_view(argv[i]) == "--platform")
-            return argv[i + 1];
-    return environmentValue("QT_QPA_PLATFORM");
-}
-
-// Where the window would have been shown, for the message that it cannot be.
-std::string namedDisplay() {
-    if (const std::string x11 = environmentValue("DISPLAY"); !x11.empty())
-        return "impossibile collegarsi a DISPLAY=" + x11;
-    if (const std::string wayland = environmentValue("WAYLAND_DISPLAY"); !wayland.empty())
-        return "impossibile collegarsi a WAYLAND_DISPLAY=" + wayland;
-    return "la piattaforma grafica non si avvia";
-}
-
-// While QApplication starts: Qt tells of a display it cannot reach with
-// warnings in English and then aborts. The user reads one Italian line
-// instead, and the program ends with status 1.
-void whileStarting(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtFatalMsg) {
-        platform::WriteStandardError("zelmora: nessuno schermo disponibile (" + namedDisplay() +
-                                     ")\n");
-        std::_Exit(1);
-    }
-    if (context.category && std::string_view(context.category).starts_with("qt.qpa"))
-        return;
-    if (qtHandler)
-        qtHandler(type, context, message);
-}
-#endif
 
 } // namespace
 
 std::optional<int> PrepareForWindow(int argc, char** argv) {
-    if (const auto answer = AnswerWithoutWindow(platform::Arguments(argc, argv))) {
-        platform::WriteStandardOutput(*answer);
-        return 0;
-    }
-#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    const std::string platform = chosenPlatform(argc, argv);
-    const bool needsDisplay =
-        platform.empty() || platform.starts_with("xcb") || platform.starts_with("wayland");
-    if (needsDisplay && environmentValue("DISPLAY").empty() &&
-        environmentValue("WAYLAND_DISPLAY").empty()) {
-        platform::WriteStandardError(
-            "zelmora: nessuno schermo disponibile (DISPLAY non impostato)\n");
-        return 1;
-    }
-    qtHandler = qInstallMessageHandler(whileStarting);
-#endif
-    return std::nullopt;
+    if (const auto answer = answerWithoutWindow(platform::Arguments(argc, argv)))
+        return desktop::Answer(*answer);
+    return desktop::CheckScreen(argc, argv);
 }
 
 WindowProgram::WindowProgram() {
-    // Qt has started: its messages go their usual way again.
-    qInstallMessageHandler(qtHandler);
+    desktop::ScreenFound();
     QApplication::setApplicationName(QStringLiteral("Zelmora"));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));

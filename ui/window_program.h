@@ -18,11 +18,9 @@
 namespace zelmora {
 
 // Runs before QApplication is made. A command line of exactly "--help" or
-// "--version" is answered on standard output (status 0), with no window and
-// no screen needed. Where there is no screen to show the window on, the user
-// is told so in Italian on standard error (status 1) rather than by Qt's
-// abort: at once when no display is named, and, for one that cannot be
-// reached, when Qt finds that out while it starts. Nothing: go on.
+// "--version" is answered (status 0, or 3 when the answer could not be
+// written), with no window and no screen needed. Where there is no screen to
+// show the window on, the user is told why (status 1). Nothing: go on.
 std::optional<int> PrepareForWindow(int argc, char** argv);
 
 // The program once Qt has started: the start-up on the arguments Qt left,
@@ -45,7 +43,7 @@ private:
     DefaultRandom random_;
     QtMessageBoxes messages_;
     DesktopProgramStarter starter_{messages_};
-    QtColorPicker picker_;
+    SystemColorPicker picker_;
     Module1 state_;
     std::unique_ptr<Form1> window_;
 };

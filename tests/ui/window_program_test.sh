@@ -2,10 +2,12 @@
 # usage: window_program_test.sh ZELMORA ZELMORA_OGGI
 #
 # The window program as a user starts it, main() and all: what it answers
-# without a screen, and on a real X server (Xvfb) the start-up with one of
-# Qt's own options before the days per phrase, the phrase copied with Ctrl+C,
-# and "OK" while the desktop's opener is still at work. Skipped (77) where
-# Xvfb, xdotool or xclip is missing.
+# without a screen or into an output that cannot be written, and on a real X
+# server (Xvfb) the display named by -display alone, a platform that is not
+# there, the start-up with one of Qt's own options before the days per
+# phrase, the phrase copied with Ctrl+C, and "OK" while the desktop's opener
+# is still at work: the opener (the editor it runs) outlives the window and
+# whatever it writes. Skipped (77) where Xvfb, xdotool or xclip is missing.
 set -eu
 
 zelmora=$1
@@ -51,6 +53,16 @@ err=$(nodisplay 7 2>&1 >/dev/null) || status=$?
 expect "no display: status" "$status" 1
 expect "no display: message" "$err" "zelmora: nessuno schermo disponibile (DISPLAY non impostato)"
 
+# Output that cannot be written is told, and is not a success.
+status=0
+err=$(nodisplay --help 2>&1 >/dev/full) || status=$?
+expect "--help into a full disk: status" "$status" 3
+expect "--help into a full disk: message" "$err" "zelmora: errore di scrittura: spazio esaurito sul disco"
+status=0
+err=$(nodisplay --version 2>&1 >&-) || status=$?
+expect "--version with no output: status" "$status" 3
+expect "--version with no output: message" "$err" "zelmora: errore di scrittura: l’uscita è chiusa"
+
 # A display named but not there: Qt finds out while it starts.
 status=0
 err=$(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM DISPLAY=:97 "$zelmora" 2>&1 >/dev/null) ||
@@ -62,6 +74,28 @@ expect "unreachable display: message" "$err" \
 # --- On a screen -------------------------------------------------------------
 start_xvfb "$work"
 unset WAYLAND_DISPLAY QT_QPA_PLATFORM
+
+# A platform that is not there is not the display's fault: it is named, with
+# the ones there are.
+status=0
+err=$("$zelmora" -platform nonesuch 2>&1 >/dev/null) || status=$?
+expect "-platform nonesuch: status" "$status" 1
+case $err in
+"zelmora: la piattaforma grafica “nonesuch” non è disponibile (disponibili: "*xcb*")") ;;
+*) fail "-platform nonesuch: got \"$err\"" ;;
+esac
+
+# -display names the display as DISPLAY would: the window opens there.
+mkdir "$work/vuota"
+(cd "$work/vuota" && env -u DISPLAY timeout 60 "$zelmora" -display "$DISPLAY") &
+program=$!
+window=$(timeout 30 xdotool search --sync --onlyvisible --name '^Zelmora \(ver\. 2\.0\)$' |
+    head -n 1)
+[ -n "$window" ] || fail "-display without DISPLAY: no window"
+xdotool windowfocus --sync "$window" key Return
+status=0
+wait "$program" || status=$?
+expect "-display without DISPLAY: status" "$status" 0
 # As a desktop session has it; Qt warns without one.
 mkdir -m 700 "$work/run"
 XDG_RUNTIME_DIR=$work/run
@@ -76,11 +110,19 @@ while [ $i -le 400 ]; do
 done >"$work/frasi/tesmi.txt"
 expected=$(cd "$work/frasi" && "$oggi" -q 7)
 
-# The desktop's opener, at work until the test is over.
+# The desktop's opener, running the editor in the foreground as Debian's
+# xdg-open does outside GNOME and KDE: still at work when the window closes,
+# it then writes a warning, as editors do, and saves.
 cat >"$work/bin/xdg-open" <<EOF
 #!/bin/sh
 echo \$\$ > '$work/opener.pid'
-exec sleep 60
+for _ in \$(seq 600); do
+    [ -e '$work/go' ] && break
+    sleep 0.1
+done
+echo "avviso dell'editor" >&2
+echo "avviso dell'editor"
+echo salvato > '$work/saved'
 EOF
 chmod +x "$work/bin/xdg-open"
 
@@ -116,4 +158,10 @@ wait "$program" || status=$?
 expect "OK with the opener at work: status" "$status" 0
 kill -0 "$(cat "$work/opener.pid")" 2>/dev/null || fail "the opener was stopped with the program"
 expect "nothing said at the end" "$(cat "$work/stderr")" ""
+: >"$work/go"
+for _ in $(seq 100); do
+    [ -e "$work/saved" ] && break
+    sleep 0.1
+done
+[ -e "$work/saved" ] || fail "the editor did not live to save after the window closed"
 echo "passed"
