@@ -16,7 +16,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextLayout>
 #include <QToolTip>
+#include <algorithm>
 
 namespace zelmora {
 
@@ -34,6 +37,47 @@ public:
 // The phrase as the label shows it: decoded, one line per line.
 QString displayText(const std::string& phraseBytes) {
     return ToQString(PhraseForDisplay(phraseBytes));
+}
+
+QString withoutTrailingEmptyLines(QString text) {
+    while (text.endsWith(QLatin1Char('\n')))
+        text.chop(1);
+    return text;
+}
+
+// The whole phrase as a tooltip that stays inside `room`: its lines broken
+// between words, or anywhere in a word wider than the room, and cut with an
+// ellipsis where the room's height ends. Given as rich text, so that nothing
+// in the phrase is taken for markup, with each line kept as it was broken.
+QString tooltipText(const QString& text, const QFont& font, QSize room) {
+    const QFontMetrics metrics(font);
+    const qsizetype most = std::max(1, room.height() / std::max(1, metrics.lineSpacing()));
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QTextLayout layout(paragraph, font);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid() && lines.size() <= most;
+             line = layout.createLine()) {
+            line.setLineWidth(room.width());
+            lines.append(paragraph.mid(line.textStart(), line.textLength()));
+        }
+        layout.endLayout();
+        if (lines.size() > most)
+            break;
+    }
+    if (lines.size() > most) {
+        lines.resize(most);
+        const QString ellipsis(QChar(0x2026));
+        QString& last = lines.last();
+        while (!last.isEmpty() && metrics.horizontalAdvance(last + ellipsis) > room.width())
+            last.chop(1);
+        last += ellipsis;
+    }
+    return QStringLiteral("<p style=\"white-space:pre\">") +
+           lines.join(QLatin1Char('\n')).toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 } // namespace
@@ -163,14 +207,20 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     // tooltip is asked for: laying the text out at start would delay the
     // window.
     if (watched == label1_ && event->type() == QEvent::ToolTip) {
+        const QString whole = withoutTrailingEmptyLines(label1_->text());
         const QRect room = label1_->contentsRect();
         const QRect needed = label1_->fontMetrics().boundingRect(
-            room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, label1_->text());
-        if (needed.height() > room.height() || needed.width() > room.width())
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), label1_->text(),
-                               label1_);
-        else
+            room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, whole);
+        const QScreen* screen = label1_->screen();
+        if ((needed.height() > room.height() || needed.width() > room.width()) && screen) {
+            // The tooltip's frame and margins, and some air, stay outside.
+            constexpr int kAround = 32;
+            const QSize area = screen->availableGeometry().size() - QSize(kAround, kAround);
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                               tooltipText(whole, QToolTip::font(), area), label1_);
+        } else {
             QToolTip::hideText();
+        }
         return true;
     }
     return QWidget::eventFilter(watched, event);
@@ -185,8 +235,8 @@ void Form1::openPhraseFile() {
         state_.LineText = kInstructions;
         services_.messages.information(this, QString::fromUtf8(kInstructionsTitle),
                                        ToQString(state_.LineText));
-        state_.LineText = "notepad " + state_.PhraseFile;
-        services_.starter.start(ToQString(state_.LineText), ProgramStarter::Missing::CreateEmpty);
+        state_.LineText = EditorCommandLine(state_.PhraseFile);
+        services_.starter.start({state_.PhraseFile, EditorCall::Missing::CreateEmpty, {}}, this);
     });
 }
 

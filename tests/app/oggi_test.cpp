@@ -18,7 +18,10 @@
 #include <vector>
 
 #ifndef _WIN32
+#include <cstdlib>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace zelmora {
@@ -126,6 +129,13 @@ TEST(ZelmoraOggi, ReportsAMissingOrUnreadablePhraseFile) {
                             "\u201D non \u00E8 una cartella.\n");
     EXPECT_EQ(file.out, "");
     EXPECT_EQ(file.status, kOggiMissing);
+
+    // -C given a folder that is not there: the folder is what is missing.
+    const OggiResult nowhere = Today(missing / "non-esiste");
+    EXPECT_EQ(nowhere.err, "zelmora-oggi: la cartella \u201C" +
+                               platform::PathText(missing / "non-esiste") + "\u201D non esiste.\n");
+    EXPECT_EQ(nowhere.out, "--- NESSUNA FRASE IN ARCHIVIO ---\n0 / \n");
+    EXPECT_EQ(nowhere.status, kOggiMissing);
 }
 
 TEST(ZelmoraOggi, AnswersAtOnceWhenItsFilesAreNotOrdinaryFiles) {
@@ -225,6 +235,27 @@ TEST(ZelmoraOggiProgram, ReadsItsFileInAFolderNamedInAnyScript) {
     }
 }
 
+#ifndef _WIN32
+// Whether a pseudo-terminal can be opened, as script(1) needs: not in a bare
+// chroot or a container without /dev/pts.
+bool TerminalAvailable() {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0)
+        return false;
+    bool available = false;
+    if (::grantpt(master) == 0 && ::unlockpt(master) == 0) {
+        if (const char* name = ::ptsname(master)) {
+            const int slave = ::open(name, O_RDWR | O_NOCTTY);
+            available = slave >= 0;
+            if (slave >= 0)
+                ::close(slave);
+        }
+    }
+    ::close(master);
+    return available;
+}
+#endif
+
 // A phrase file holding escape sequences must not reach a terminal as such;
 // into a pipe the text goes as it is.
 TEST(ZelmoraOggiProgram, ShowsControlCharactersOnATerminalAndKeepsThemInAPipe) {
@@ -237,6 +268,9 @@ TEST(ZelmoraOggiProgram, ShowsControlCharactersOnATerminalAndKeepsThemInAPipe) {
 
 #ifdef _WIN32
     GTEST_SKIP() << "script(1) is Unix's; the console test of the cross build shows a console";
+#else
+    if (!TerminalAvailable())
+        GTEST_SKIP() << "no terminal can be had here (/dev/pts is not mounted)";
 #endif
     // script(1) gives the program a terminal of its own.
     const test::ProgramRun terminal =

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextDocument>
 #include <QToolTip>
 #include <gtest/gtest.h>
 #include <set>
@@ -38,6 +39,21 @@ protected:
     QString phraseShown() { return label("Label1")->text(); }
     QString positionShown() { return label("Label2")->text(); }
     void click(const char* name) { QTest::mouseClick(button(name), Qt::LeftButton); }
+    // The phrase's tooltip as the user reads it, or nothing when none shows.
+    QString tooltip() {
+        QLabel* phrase = label("Label1");
+        const QPoint at(10, 10);
+        QHelpEvent help(QEvent::ToolTip, at, phrase->mapToGlobal(at));
+        QApplication::sendEvent(phrase, &help);
+        if (!QToolTip::isVisible())
+            return {};
+        QTextDocument document;
+        if (Qt::mightBeRichText(QToolTip::text()))
+            document.setHtml(QToolTip::text());
+        else
+            document.setPlainText(QToolTip::text());
+        return document.toPlainText();
+    }
 
     TempDir dir_;
     Module1 state_;
@@ -67,14 +83,7 @@ TEST_F(Form1Test, APhraseLongerThanTheLabelIsWholeInItsTooltip) {
     state_.PhraseText = twelveLines;
     open().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
-    QLabel* phrase = label("Label1");
-    const auto tooltip = [phrase] {
-        const QPoint at(10, 10);
-        QHelpEvent help(QEvent::ToolTip, at, phrase->mapToGlobal(at));
-        QApplication::sendEvent(phrase, &help);
-        return QToolTip::isVisible() ? QToolTip::text() : QString();
-    };
-    EXPECT_EQ(phrase->size(), QSize(457, 185));
+    EXPECT_EQ(label("Label1")->size(), QSize(457, 185));
     EXPECT_EQ(tooltip(), phraseShown());
     EXPECT_TRUE(tooltip().endsWith(QStringLiteral("riga 12")));
 
@@ -84,6 +93,54 @@ TEST_F(Form1Test, APhraseLongerThanTheLabelIsWholeInItsTooltip) {
     click("ancora");
     EXPECT_EQ(phraseShown(), QStringLiteral("corta"));
     EXPECT_EQ(tooltip(), QString());
+
+    // Text that looks like markup is shown as it is written.
+    state_.PhraseText = twelveLines + "\r\n<b>grassetto?</b> &amp;";
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_TRUE(tooltip().endsWith(QStringLiteral("<b>grassetto?</b> &amp;")));
+}
+
+// Whatever the phrase, its tooltip stays inside the screen: a run of
+// letters longer than the screen is wide is broken where it must be, empty
+// lines at the end are left out, and what the screen cannot hold is cut
+// with an ellipsis.
+TEST_F(Form1Test, ThePhrasesTooltipStaysInsideTheScreen) {
+    const auto tooltipFits = [this](const std::string& phrase) {
+        state_.PhraseText = phrase;
+        open().show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+        const QString text = tooltip();
+        QWidget* tip = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->inherits("QTipLabel") && widget->isVisible())
+                tip = widget;
+        if (!tip)
+            return text;
+        const QRect screen = window_->screen()->availableGeometry();
+        EXPECT_LE(tip->width(), screen.width()) << phrase.substr(0, 40);
+        EXPECT_LE(tip->height(), screen.height()) << phrase.substr(0, 40);
+        return text;
+    };
+
+    const QString digits = tooltipFits(std::string(200, '7'));
+    EXPECT_EQ(QString(digits).remove(QLatin1Char('\n')), QString(200, QLatin1Char('7')));
+
+    const QString word = tooltipFits(std::string(60000, 'a'));
+    EXPECT_TRUE(word.endsWith(QChar(0x2026))) << "cut: " << word.size();
+
+    // A short phrase followed by empty lines fits the label: no tooltip.
+    std::string trailing = "corta";
+    for (int i = 0; i < 300; ++i)
+        trailing += "\r\n";
+    EXPECT_EQ(tooltipFits(trailing), QString());
+
+    std::string manyLines;
+    for (int line = 1; line <= 1000; ++line)
+        manyLines += "riga " + std::to_string(line) + "\r\n";
+    const QString cut = tooltipFits(manyLines);
+    EXPECT_TRUE(cut.startsWith(QStringLiteral("riga 1\nriga 2\n")));
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
 }
 
 TEST_F(Form1Test, PositionHasNothingAfterTheBlankWhileTheCountIsEmpty) {
