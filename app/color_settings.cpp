@@ -4,6 +4,7 @@
 #include "runtime/errors.h"
 #include "runtime/leading_number.h"
 #include "runtime/platform.h"
+#include "runtime/utf8.h"
 
 #include <limits>
 
@@ -12,14 +13,20 @@ namespace zelmora {
 namespace {
 
 constexpr long long kSystemColorBase = 0x80000000LL;
+// Highest index of the system colours (the tooltip background).
+constexpr std::int32_t kLastSystemColorIndex = 24;
 // Settings files are a few bytes long; anything past this is not ours.
 constexpr std::size_t kMaxBytesRead = 64 * 1024;
 
+// Blanks inside a line; a line end is no blank here, it ends a value.
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 bool isLineEnd(char c) {
     return c == '\r' || c == '\n';
+}
+bool endsValue(char c) {
+    return c == ',' || isLineEnd(c);
 }
 
 } // namespace
@@ -35,94 +42,71 @@ std::optional<std::int32_t> ValidColor(long long value) {
     return std::nullopt;
 }
 
-DelimitedReader::DelimitedReader(ByteSource& source)
-    : source_(source) {}
-
-bool DelimitedReader::peek(char& c) {
-    if (pos_ == end_) {
-        if (eof_ || consumed_ >= kMaxBytesRead) {
-            eof_ = true;
-            return false;
+std::vector<std::string> DelimitedValues(std::string_view bytes) {
+    // Windows editors start a file saved as UTF-8 with a byte-order mark; it
+    // is not part of the first value.
+    SkipByteOrderMark(bytes);
+    std::vector<std::string> values;
+    std::size_t at = 0;
+    while (true) {
+        while (at < bytes.size() && isBlank(bytes[at]))
+            ++at;
+        if (at == bytes.size())
+            return values;
+        std::string value;
+        if (bytes[at] == '"') {
+            const std::size_t close = bytes.find('"', at + 1);
+            value = bytes.substr(at + 1, close == std::string_view::npos ? close : close - at - 1);
+            at = close == std::string_view::npos ? bytes.size() : close + 1;
+            while (at < bytes.size() && !endsValue(bytes[at]))
+                ++at;
+        } else {
+            // Kept whole: a value cut short could pass for a number it is
+            // not, "1   ...   x" for 1.
+            const std::size_t start = at;
+            while (at < bytes.size() && !endsValue(bytes[at]))
+                ++at;
+            value = bytes.substr(start, at - start);
         }
-        end_ = source_.read(std::span<char>(buffer_, sizeof buffer_));
-        pos_ = 0;
-        // Windows editors start a file saved as UTF-8 with a byte-order mark;
-        // it is not part of the first value.
-        if (consumed_ == 0 && end_ >= 3 && std::string_view(buffer_, 3) == "\xEF\xBB\xBF")
-            pos_ = 3;
-        consumed_ += end_;
-        if (end_ == 0) {
-            eof_ = true;
-            return false;
-        }
-        if (pos_ == end_)
-            return peek(c);
-    }
-    c = buffer_[pos_];
-    return true;
-}
-
-void DelimitedReader::advance() {
-    ++pos_;
-}
-
-std::string DelimitedReader::next() {
-    char c = 0;
-    while (peek(c) && isBlank(c))
-        advance();
-    if (!peek(c))
-        throw RuntimeError(kInputPastEnd, source_.name());
-
-    std::string value;
-    if (c == '"') {
-        // A quoted text runs to the closing quote; what follows up to the
-        // delimiter is dropped.
-        advance();
-        while (peek(c) && c != '"') {
-            value += c;
-            advance();
-        }
-        while (peek(c) && c != ',' && !isLineEnd(c))
-            advance();
-    } else {
-        // Kept whole (the reader stops after kMaxBytesRead anyway): a cut
-        // value could pass for a number it is not, "1   ...   x" for 1.
-        while (peek(c) && c != ',' && !isLineEnd(c)) {
-            value += c;
-            advance();
+        values.push_back(std::move(value));
+        if (at < bytes.size()) {
+            const bool cr = bytes[at] == '\r';
+            ++at;
+            if (cr && at < bytes.size() && bytes[at] == '\n')
+                ++at;
         }
     }
-    if (peek(c)) {
-        advance();
-        char lf = 0;
-        if (c == '\r' && peek(lf) && lf == '\n')
-            advance();
-    }
-    return value;
 }
 
-void ReadColorSettings(ByteSource& source, std::int32_t& foreColor, std::int32_t& backColor) {
-    DelimitedReader reader(source);
-    for (std::int32_t* color : {&foreColor, &backColor}) {
-        std::string text;
-        try {
-            text = reader.next();
-        } catch (const RuntimeError&) {
-            return; // the file ended: the remaining colours keep their values
+void ReadColorSettings(ByteSource& source, ColorChoice& colors) {
+    std::string bytes(kMaxBytesRead, '\0');
+    std::size_t got = 0;
+    try {
+        while (got < bytes.size()) {
+            const std::size_t n =
+                source.read(std::span<char>(bytes.data() + got, bytes.size() - got));
+            if (n == 0)
+                break;
+            got += n;
         }
-        if (const auto number = ExactInteger(text))
+    } catch (const RuntimeError&) {
+        // A read that fails: what came before it is all there is.
+    }
+    bytes.resize(got);
+    const std::vector<std::string> values = DelimitedValues(bytes);
+    std::int32_t* const targets[] = {&colors.foreColor, &colors.backColor};
+    for (std::size_t i = 0; i < 2 && i < values.size(); ++i)
+        if (const auto number = ExactInteger(values[i]))
             if (const auto valid = ValidColor(*number))
-                *color = *valid;
-    }
+                *targets[i] = *valid;
 }
 
-std::string FormatColorSettings(std::int32_t foreColor, std::int32_t backColor) {
-    return std::to_string(foreColor) + "\r\n" + std::to_string(backColor) + "\r\n";
+std::string FormatColorSettings(const ColorChoice& colors) {
+    return std::to_string(colors.foreColor) + "\r\n" + std::to_string(colors.backColor) + "\r\n";
 }
 
 void SaveColorSettings(const std::filesystem::path& directory, const ColorChoice& colors) {
-    platform::ReplaceWhole(directory / Module1::kSettingsFileName,
-                           FormatColorSettings(colors.foreColor, colors.backColor));
+    platform::ReplaceWhole(directory / Module1::kSettingsFileName, FormatColorSettings(colors));
 }
 
 } // namespace zelmora

@@ -13,55 +13,41 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelmora {
 
-// Highest index of the system colours (the tooltip background).
-inline constexpr std::int32_t kLastSystemColorIndex = 24;
-
-// A plain colour 0..&H00FFFFFF, or a system colour &H80000000 plus an index,
-// accepted in its signed form (as written) or its unsigned one.
-std::optional<std::int32_t> ValidColor(long long value);
-
-// Reads values as a delimited read does: a UTF-8 byte-order mark at the start
-// of the file is passed over, leading blanks are skipped and a
-// comma or a line end ends a value, so both numbers on one line separated by
-// a comma read the same as one per line. Raises error 62 when no value is
-// left. Only the first few kilobytes of the source are looked at.
-class DelimitedReader {
-public:
-    explicit DelimitedReader(ByteSource& source);
-    std::string next();
-
-private:
-    bool peek(char& c);
-    void advance();
-
-    ByteSource& source_;
-    char buffer_[4096];
-    std::size_t pos_ = 0;
-    std::size_t end_ = 0;
-    std::size_t consumed_ = 0;
-    bool eof_ = false;
-};
-
-// Reads the two colours in their order. A value that is missing (error 62
-// while reading it), not a number or not a valid colour keeps the colour it
-// replaces.
-void ReadColorSettings(ByteSource& source, std::int32_t& foreColor, std::int32_t& backColor);
-
-// The file's bytes for a pair of colours: "16576\r\n-2147483633\r\n".
-std::string FormatColorSettings(std::int32_t foreColor, std::int32_t backColor);
-
-// The two colours the colours dialog settles on.
+// The two colours the settings hold: the phrase text's and the main
+// window's background.
 struct ColorChoice {
     std::int32_t foreColor;
     std::int32_t backColor;
 };
 
+// A plain colour 0..&H00FFFFFF, or a system colour &H80000000 plus an index,
+// accepted in its signed form (as written) or its unsigned one.
+std::optional<std::int32_t> ValidColor(long long value);
+
+// The values of a settings file's bytes, as delimited reads take them: a
+// UTF-8 byte-order mark at the very start is passed over, leading blanks are
+// skipped and a comma or a line end ends a value, so both numbers on one
+// line separated by a comma read the same as one per line; a value in
+// double quotes runs to its closing quote, and what follows it up to the
+// delimiter is dropped.
+std::vector<std::string> DelimitedValues(std::string_view bytes);
+
+// Reads the two colours in their order from the first few kilobytes of
+// `source` into `colors`. A value that is missing, not a number or not a
+// valid colour keeps the colour it would have replaced.
+void ReadColorSettings(ByteSource& source, ColorChoice& colors);
+
+// The file's bytes for a pair of colours: "16576\r\n-2147483633\r\n".
+std::string FormatColorSettings(const ColorChoice& colors);
+
 // Writes "opzioni.txt" in `directory` (empty: the working folder) with the
 // two colours. The file is replaced whole, so a full disk or a crash leaves
-// the old file as it was. Raises error 75 naming the file and the reason
+// the old file as it was; what the user set up is respected (see
+// platform::ReplaceWhole). Raises error 75 naming the file and the reason
 // when it cannot be saved.
 void SaveColorSettings(const std::filesystem::path& directory, const ColorChoice& colors);
 

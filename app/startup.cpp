@@ -108,7 +108,10 @@ StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
         step([&] { settings.emplace(environment.directory / Module1::kSettingsFileName); });
         if (fileFound && settings)
             step([&] {
-                ReadColorSettings(*settings, state.ForeColorSetting, state.BackColorSetting);
+                ColorChoice colors{state.ForeColorSetting, state.BackColorSetting};
+                ReadColorSettings(*settings, colors);
+                state.ForeColorSetting = colors.foreColor;
+                state.BackColorSetting = colors.backColor;
             });
     }
 

@@ -8,7 +8,6 @@
 #include <functional>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace zelmora {
 
@@ -28,6 +27,15 @@ struct StartupEnvironment {
 // The program's arguments after its name, joined by blanks.
 std::string JoinArguments(int argc, const char* const* argv);
 
+// What the start-up found of the phrase file, for the terminal program.
+struct StartupOutcome {
+    bool phraseFileFound = false;
+    // The phrase file was there but could not be opened or read (refused,
+    // not an ordinary file, a read error): the first such failure. The
+    // window shows nothing of it; the terminal program tells the user.
+    std::optional<RuntimeError> phraseFileProblem;
+};
+
 // The start-up: gives the program state its defaults, takes the days per
 // phrase from the command line (1 to 365; anything else is ignored), seeds
 // the random sequence, counts the phrases, selects and loads today's phrase,
@@ -38,15 +46,6 @@ std::string JoinArguments(int argc, const char* const* argv);
 // "--- NESSUNA FRASE IN ARCHIVIO ---", a damaged one whatever could be read,
 // and a missing or damaged settings file the default colours. No message is
 // shown for any of this.
-//
-struct StartupOutcome {
-    bool phraseFileFound = false;
-    // The phrase file was there but could not be opened or read (refused,
-    // not an ordinary file, a read error): the first such failure. The
-    // window shows nothing of it; the terminal program tells the user.
-    std::optional<RuntimeError> phraseFileProblem;
-};
-
 StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
                     const std::function<void()>& showMainWindow = {});
 

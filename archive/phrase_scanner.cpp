@@ -1,5 +1,7 @@
 #include "archive/phrase_scanner.h"
 
+#include "runtime/utf8.h"
+
 #include <algorithm>
 #include <bit>
 #include <cstring>
@@ -96,8 +98,9 @@ void PhraseScanner::start() {
     while (end_ - pos_ < 3 && refill()) {
     }
     empty_ = pos_ == end_;
-    if (end_ - pos_ >= 3 && std::memcmp(pos_, "\xEF\xBB\xBF", 3) == 0) {
-        pos_ += 3;
+    std::string_view start(pos_, static_cast<std::size_t>(end_ - pos_));
+    if (SkipByteOrderMark(start)) {
+        pos_ += kByteOrderMark.size();
         pos_[-1] = '\n'; // the first line begins after the mark
     }
 }

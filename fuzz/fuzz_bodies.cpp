@@ -258,10 +258,11 @@ void ColorSettingsInput(const std::uint8_t* data, std::size_t size) {
         return valid && *valid == color;
     };
 
-    std::int32_t fore = 0x336699;
-    std::int32_t back = -2147483633; // the button face
+    ColorChoice colors{0x336699, -2147483633}; // the button face behind
     MemorySource source(file);
-    ReadColorSettings(source, fore, back);
+    ReadColorSettings(source, colors);
+    const std::int32_t fore = colors.foreColor;
+    const std::int32_t back = colors.backColor;
     if (!isValid(fore) || !isValid(back))
         fail("ReadColorSettings gave " + std::to_string(fore) + ", " + std::to_string(back) +
              ", not valid colours, for " + shown(file));
@@ -271,10 +272,10 @@ void ColorSettingsInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view bare = file.starts_with(kBom) ? file.substr(kBom.size()) : file;
     if (!bare.starts_with(kBom)) {
         const auto read = [](std::string_view bytes) {
-            std::pair<std::int32_t, std::int32_t> colors{0x336699, -2147483633};
+            ColorChoice colors{0x336699, -2147483633};
             MemorySource source(bytes);
-            ReadColorSettings(source, colors.first, colors.second);
-            return colors;
+            ReadColorSettings(source, colors);
+            return std::pair(colors.foreColor, colors.backColor);
         };
         const std::string marked = std::string(kBom) + std::string(bare);
         const auto withMark = read(marked);
@@ -287,14 +288,13 @@ void ColorSettingsInput(const std::uint8_t* data, std::size_t size) {
     }
 
     // Whatever was read, written back, reads back the same.
-    const std::string written = FormatColorSettings(fore, back);
-    std::int32_t foreAgain = 0;
-    std::int32_t backAgain = 0;
-    MemorySource again(written);
-    ReadColorSettings(again, foreAgain, backAgain);
-    if (foreAgain != fore || backAgain != back)
+    const std::string written = FormatColorSettings(colors);
+    ColorChoice again{0, 0};
+    MemorySource writtenSource(written);
+    ReadColorSettings(writtenSource, again);
+    if (again.foreColor != fore || again.backColor != back)
         fail("FormatColorSettings " + shown(written) + " read back as " +
-             std::to_string(foreAgain) + ", " + std::to_string(backAgain));
+             std::to_string(again.foreColor) + ", " + std::to_string(again.backColor));
 }
 
 } // namespace zelmora::fuzz

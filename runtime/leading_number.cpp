@@ -11,7 +11,8 @@ namespace zelmora {
 
 namespace {
 
-bool isBlank(char c) {
+// Blanks before a number: spaces, tabs and line ends alike.
+bool isBlankOrLineEnd(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
 bool isDigit(char c) {
@@ -19,9 +20,9 @@ bool isDigit(char c) {
 }
 
 std::string_view trimBlanks(std::string_view text) {
-    while (!text.empty() && isBlank(text.front()))
+    while (!text.empty() && isBlankOrLineEnd(text.front()))
         text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back()))
+    while (!text.empty() && isBlankOrLineEnd(text.back()))
         text.remove_suffix(1);
     return text;
 }
@@ -57,7 +58,7 @@ long long decimalMagnitude(std::string_view mantissa, std::size_t integerDigits,
 
 double LeadingNumber(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && isBlank(text[i]))
+    while (i < text.size() && isBlankOrLineEnd(text[i]))
         ++i;
     const std::size_t start = i;
     if (i < text.size() && (text[i] == '+' || text[i] == '-'))

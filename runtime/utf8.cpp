@@ -17,6 +17,13 @@ bool isLowSurrogate(char32_t c) {
 
 } // namespace
 
+bool SkipByteOrderMark(std::string_view& bytes) {
+    if (!bytes.starts_with(kByteOrderMark))
+        return false;
+    bytes.remove_prefix(kByteOrderMark.size());
+    return true;
+}
+
 void AppendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -60,6 +67,16 @@ bool decodeUtf8(std::string_view bytes, std::size_t& at, char32_t& c) {
     return true;
 }
 
+// The character that starts at `bytes[at]`, moving `at` past it. A byte that
+// starts no valid UTF-8 character gives U+FFFD and moves one byte on.
+char32_t nextUtf8(std::string_view bytes, std::size_t& at) {
+    char32_t c = 0;
+    if (decodeUtf8(bytes, at, c))
+        return c;
+    ++at;
+    return kReplacement;
+}
+
 } // namespace
 
 std::size_t Utf8LengthFromLead(char lead) {
@@ -79,14 +96,6 @@ std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
     std::size_t next = at;
     char32_t c = 0;
     return decodeUtf8(bytes, next, c) ? next - at : 0;
-}
-
-char32_t NextUtf8(std::string_view bytes, std::size_t& at) {
-    char32_t c = 0;
-    if (decodeUtf8(bytes, at, c))
-        return c;
-    ++at;
-    return kReplacement;
 }
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -117,7 +126,7 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     std::u16string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
-        const char32_t c = NextUtf8(text, i);
+        const char32_t c = nextUtf8(text, i);
         if (c < 0x10000) {
             out += static_cast<char16_t>(c);
         } else {

@@ -11,6 +11,14 @@
 
 namespace zelmora {
 
+// The byte-order mark Windows editors put at the start of a file they save
+// as UTF-8. It is no part of the text.
+inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Takes a byte-order mark at the start of `bytes` away; true when there was
+// one.
+bool SkipByteOrderMark(std::string_view& bytes);
+
 // Appends the UTF-8 bytes of the character `c` (at most U+10FFFF).
 void AppendUtf8(std::string& out, char32_t c);
 
@@ -22,11 +30,6 @@ std::size_t Utf8LengthFromLead(char lead);
 // The length of the valid UTF-8 character that starts at `bytes[at]`; 0
 // when the bytes there are none (overlong forms and surrogates included).
 std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at);
-
-// The character that starts at `bytes[at]`, moving `at` past it. A byte that
-// starts no valid UTF-8 character (overlong forms and surrogates included)
-// gives U+FFFD and moves one byte on.
-char32_t NextUtf8(std::string_view bytes, std::size_t& at);
 
 bool IsValidUtf8(std::string_view bytes);
 

@@ -1,7 +1,7 @@
 // zelmora-oggi: today's phrase in the terminal, for shell start-up files and
-// login messages. Its options and exit statuses are in app/oggi.h.
+// login messages. Its options and exit statuses are in oggi/oggi.h.
 
-#include "app/oggi.h"
+#include "oggi/oggi.h"
 #include "runtime/platform.h"
 
 int main(int argc, char* argv[]) {

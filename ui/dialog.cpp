@@ -23,7 +23,7 @@ Dialog::Dialog(std::filesystem::path directory, MessageBoxService& messages, Col
     // Where the main window first stands, wherever it is now: the client
     // area's top-left corner at 2760, 3750 twips. Placing it here also keeps
     // the dialog from centring itself over its parent.
-    PlaceOnScreen(*this, QPoint(Twips(2760), Twips(3750)));
+    PlaceOnScreen(*this, kMainWindowPlace);
     setWindowTitle(QStringLiteral("SCEGLI I COLORI"));
     setWindowIcon(Picture(QStringLiteral("crayons_dialog.png")));
 

@@ -91,45 +91,56 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     , info_(services.starter, services.messages, Infomio::InstalledGuideOfThisProgram()) {
     setObjectName(QStringLiteral("Form1"));
     MakeFixedWindow(*this, 7335, 4095);
-    // A fixed place on the screen, where it fits: the client area's top-left
-    // corner at 2760, 3750 twips (184, 250 pixels).
-    PlaceOnScreen(*this, QPoint(Twips(2760), Twips(3750)));
+    // A fixed place on the screen, where it fits.
+    PlaceOnScreen(*this, kMainWindowPlace);
     setWindowIcon(Picture(QStringLiteral("butterfly.png")));
     setAutoFillBackground(true);
 
-    label1_ = new QLabel(this);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setGeometry(TwipsRect(240, 480, 6855, 2775));
+    // The phrase: 12 pt bold, each line centred from the top, wrapped
+    // between words and cut at the bottom.
+    label1_ = addLabel("Label1", TwipsRect(240, 480, 6855, 2775), Qt::AlignHCenter);
     label1_->setFont(SansFont(12, true));
-    label1_->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    label1_->setWordWrap(true);
-    label1_->setTextFormat(Qt::PlainText);
     label1_->installEventFilter(this);
-
-    label2_ = new QLabel(this);
-    label2_->setObjectName(QStringLiteral("Label2"));
-    label2_->setGeometry(TwipsRect(240, 3600, 855, 255));
-    label2_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label2_->setWordWrap(true);
-    label2_->setTextFormat(Qt::PlainText);
+    // The position text, in a dark blue nothing changes.
+    label2_ = addLabel("Label2", TwipsRect(240, 3600, 855, 255), Qt::AlignLeft);
     QPalette positionPalette = label2_->palette();
     positionPalette.setColor(QPalette::WindowText, ColorFromSetting(0x00C00000));
     label2_->setPalette(positionPalette);
 
-    okButton_ = MakeButton(this, "OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495));
-    auto* aprifile =
-        MakeButton(this, "aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495));
-    auto* aggiorna =
-        MakeButton(this, "aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495));
-    auto* ancora =
-        MakeButton(this, "ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495));
-    auto* opzioni = MakeButton(this, "opzioni", QString(), TwipsRect(6360, 3600, 300, 300));
-    opzioni->setIcon(Picture(QStringLiteral("crayons.png")));
-    opzioni->setIconSize(QSize(16, 16));
-    opzioni->setToolTip(QStringLiteral("scegli i colori"));
-    opzioni->setAccessibleName(opzioni->toolTip());
-    opzioni->setCursor(Qt::PointingHandCursor);
+    // The push buttons, in their tab order (which is not their order on
+    // screen: "Casuale" comes before "Aggiorna").
+    const struct {
+        const char* name;
+        QString caption;
+        QRect place;
+        void (Form1::*command)();
+    } buttons[] = {
+        {"OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495), &Form1::end},
+        {"aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495),
+         &Form1::openPhraseFile},
+        {"ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495),
+         &Form1::drawAtRandom},
+        {"aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495), &Form1::recount},
+        {"opzioni", QString(), TwipsRect(6360, 3600, 300, 300), &Form1::openColorsDialog},
+    };
+    QPushButton* previous = nullptr;
+    for (const auto& design : buttons) {
+        auto* button = MakeButton(this, design.name, design.caption, design.place);
+        connect(button, &QPushButton::clicked, this, design.command);
+        if (previous)
+            setTabOrder(previous, button);
+        okButton_ = okButton_ ? okButton_ : button;
+        previous = button;
+    }
+    // The crayons.
+    previous->setIcon(Picture(QStringLiteral("crayons.png")));
+    previous->setIconSize(QSize(16, 16));
+    previous->setToolTip(QStringLiteral("scegli i colori"));
+    previous->setAccessibleName(previous->toolTip());
+    previous->setCursor(Qt::PointingHandCursor);
 
+    // The info picture in its sunken frame: a mouse click opens the info
+    // window, and it never takes the focus.
     auto* image1 = new ClickableLabel(this);
     image1->setObjectName(QStringLiteral("Image1"));
     image1->setGeometry(TwipsRect(6840, 3600, 300, 300));
@@ -141,14 +152,11 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     image1->setToolTip(QStringLiteral("INFO"));
     image1->setAccessibleName(image1->toolTip());
     image1->setCursor(Qt::PointingHandCursor);
+    connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
 
     // "OK" is the default button: Enter presses it unless another button has
     // the focus (see keyPressEvent). Esc does nothing: there is no cancel.
     okButton_->setDefault(true);
-    setTabOrder(okButton_, aprifile);
-    setTabOrder(aprifile, ancora);
-    setTabOrder(ancora, aggiorna);
-    setTabOrder(aggiorna, opzioni);
     okButton_->setFocus();
 
     // Ctrl+C anywhere in the window, or the phrase's context menu, copies the
@@ -163,17 +171,24 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     connect(copy, &QAction::triggered, this,
             [this] { QGuiApplication::clipboard()->setText(label1_->text()); });
 
-    connect(okButton_, &QPushButton::clicked, this, &QWidget::close);
-    connect(aprifile, &QPushButton::clicked, this, &Form1::openPhraseFile);
-    connect(aggiorna, &QPushButton::clicked, this, &Form1::recount);
-    connect(ancora, &QPushButton::clicked, this, &Form1::drawAtRandom);
-    connect(opzioni, &QPushButton::clicked, this, &Form1::openColorsDialog);
-    connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
-
     setWindowTitle(QString::fromLatin1(kTitleWithVersion));
     showPhrase();
     showPosition();
     applyColors();
+}
+
+QLabel* Form1::addLabel(const char* name, QRect place, Qt::Alignment alignment) {
+    auto* label = new QLabel(this);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(place);
+    label->setAlignment(alignment | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+void Form1::end() {
+    close();
 }
 
 Form1::~Form1() = default;

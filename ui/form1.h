@@ -31,6 +31,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLabel* addLabel(const char* name, QRect place, Qt::Alignment alignment);
+
+    void end();              // "OK"
     void openPhraseFile();   // "Apri file"
     void recount();          // "Aggiorna"
     void drawAtRandom();     // "Casuale"

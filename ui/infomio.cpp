@@ -117,15 +117,9 @@ void InfoWindow::centreOnScreen() {
     QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    // The window's own frame is known only once it is shown: take the main
-    // window's as its measure.
-    QMargins frame;
-    if (owner && owner->isVisible()) {
-        const QRect outer = owner->frameGeometry();
-        const QRect inner = owner->geometry();
-        frame = QMargins(inner.left() - outer.left(), inner.top() - outer.top(),
-                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
-    }
+    // The window's own frame is known only once it is shown: the main
+    // window's is its measure.
+    const QMargins frame = WindowFrame(owner ? *owner : *this);
     QRect outer(QPoint(0, 0), size().grownBy(frame));
     outer.moveCenter(screen->availableGeometry().center());
     // The position of a window includes its frame.

@@ -20,21 +20,25 @@ static void registerPictures() {
 
 namespace zelmora {
 
+namespace {
+
+// Makes the pictures of ui/resources available as ":/name.png".
 void RegisterPictures() {
     static const bool registered = (registerPictures(), true);
     (void)registered;
 }
 
-namespace {
-
-QString doubleSize(const QString& file) {
-    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
-    return file.left(dot) + QLatin1String("@2x") + file.mid(dot);
+// The default font of every window (8.25 pt regular).
+QFont windowFont() {
+    return SansFont(8.25);
 }
 
-// The double-size drawing of `file` at `pixels`.
+// The double-size drawing of `file` ("crayons@2x.png") brought to `pixels`.
+// Qt 6.4's QIcon gives a screen scaled by a fraction (1.5) the small drawing
+// at its own size instead: the large one is brought down here.
 QPixmap fromDoubleSize(const QString& file, QSize pixels) {
-    return QPixmap(QLatin1Char(':') + doubleSize(file))
+    const qsizetype dot = file.lastIndexOf(QLatin1Char('.'));
+    return QPixmap(QLatin1Char(':') + file.left(dot) + QLatin1String("@2x") + file.mid(dot))
         .scaled(pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
 }
 
@@ -42,13 +46,10 @@ QPixmap fromDoubleSize(const QString& file, QSize pixels) {
 
 QIcon Picture(const QString& file) {
     RegisterPictures();
-    QIcon icon;
-    // Files are read only when a size is asked for, so starting costs nothing.
-    icon.addFile(QLatin1Char(':') + file);
-    icon.addFile(QLatin1Char(':') + doubleSize(file));
-    // Qt takes the drawing whose pixels match the screen's scale, else the
-    // nearest smaller one blown up: on a screen scaled by a fraction (1.5),
-    // the large drawing is brought down to its size.
+    // QIcon finds the double-size drawing by itself where a screen is
+    // scaled. Files are read only when a size is asked for, so starting
+    // costs nothing.
+    QIcon icon(QLatin1Char(':') + file);
     const qreal ratio = qApp->devicePixelRatio();
     if (ratio > 1.0 && ratio < 2.0)
         icon.addPixmap(fromDoubleSize(file, QImageReader(QLatin1Char(':') + file).size() * ratio));
@@ -84,11 +85,7 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
-namespace {
-
-// The window frame as the window system has drawn it, or, before the window
-// is shown, as it will likely be: the style's title bar and a thin border.
-QMargins frameOf(const QWidget& window) {
+QMargins WindowFrame(const QWidget& window) {
     if (window.isVisible()) {
         const QRect outer = window.frameGeometry();
         const QRect inner = window.geometry();
@@ -102,12 +99,14 @@ QMargins frameOf(const QWidget& window) {
     return {border, title, border, border};
 }
 
+namespace {
+
 void placeWithin(QWidget& window, QPoint place) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    const QMargins frame = frameOf(window);
+    const QMargins frame = WindowFrame(window);
     QRect outer(place - QPoint(frame.left(), frame.top()), window.size().grownBy(frame));
     // Right and bottom edges first, so that a window larger than the screen
     // keeps its top-left corner (and its title bar) in sight.
@@ -159,7 +158,7 @@ void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwip
     window.setWindowFlag(Qt::WindowMaximizeButtonHint, false);
     window.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     window.setFixedSize(Twips(clientWidthTwips), Twips(clientHeightTwips));
-    window.setFont(WindowFont());
+    window.setFont(windowFont());
 }
 
 } // namespace zelmora

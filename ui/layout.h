@@ -5,7 +5,9 @@
 
 #include <QFont>
 #include <QIcon>
+#include <QMargins>
 #include <QPixmap>
+#include <QPoint>
 #include <QRect>
 
 class QPushButton;
@@ -22,14 +24,13 @@ constexpr QRect TwipsRect(int left, int top, int width, int height) {
     return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
 }
 
+// Where the main window's client area first stands, and the colours
+// dialog's always: 2760, 3750 twips from the screen's top-left corner.
+inline constexpr QPoint kMainWindowPlace{Twips(2760), Twips(3750)};
+
 // The windows' face: "MS Sans Serif" where there is one, else the nearest
 // sans-serif face, at the given point size.
 QFont SansFont(double pointSize, bool bold = false);
-
-// The default font of every window (8.25 pt regular).
-inline QFont WindowFont() {
-    return SansFont(8.25);
-}
 
 // A push button of `parent` with its name, caption and place.
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
@@ -42,9 +43,10 @@ QIcon Picture(const QString& file);
 // screen.
 QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window);
 
-// Makes the pictures of ui/resources available as ":/name.png". Windows
-// built with MakeFixedWindow need not call it.
-void RegisterPictures();
+// The frame round a top-level window: as the window system has drawn it, or,
+// before the window is shown, as it will likely be (the style's title bar
+// and a thin border).
+QMargins WindowFrame(const QWidget& window);
 
 // Puts a top-level window with its client area's top-left corner at `place`
 // when the whole window, frame included, fits inside the screen's available

@@ -42,10 +42,6 @@ void QtMessageBoxes::warning(QWidget* parent, const QString& title, const QStrin
     show(parent, QMessageBox::Warning, title, text);
 }
 
-void ReportError(MessageBoxService& messages, QWidget* parent, const RuntimeError& error) {
-    messages.warning(parent, QStringLiteral("Zelmora"), ToQString(ErrorMessage(error)));
-}
-
 void RunCommand(MessageBoxService& messages, QWidget* parent,
                 const std::function<void()>& command) {
     const auto unexpected = [&](const std::string& what) {
@@ -55,7 +51,7 @@ void RunCommand(MessageBoxService& messages, QWidget* parent,
     try {
         command();
     } catch (const RuntimeError& error) {
-        ReportError(messages, parent, error);
+        messages.warning(parent, QStringLiteral("Zelmora"), ToQString(ErrorMessage(error)));
     } catch (const std::exception& error) {
         unexpected(error.what());
     } catch (...) {

@@ -4,8 +4,6 @@
 // them instead of showing them, and the one way a window command reports a
 // failure.
 
-#include "runtime/errors.h"
-
 #include <QString>
 #include <functional>
 
@@ -28,13 +26,10 @@ public:
     void warning(QWidget* parent, const QString& title, const QString& text) override;
 };
 
-// Tells the user about a failure in a window command: a message box titled
-// "Zelmora" naming the problem and the file.
-void ReportError(MessageBoxService& messages, QWidget* parent, const RuntimeError& error);
-
 // Runs one window command. A failure abandons the command's remaining steps
-// and is reported over `parent`; no exception ever leaves it, so none can
-// reach Qt's event loop.
+// and is reported over `parent` in a message box titled "Zelmora" that names
+// the problem and the file; no exception ever leaves it, so none can reach
+// Qt's event loop.
 void RunCommand(MessageBoxService& messages, QWidget* parent, const std::function<void()>& command);
 
 } // namespace zelmora

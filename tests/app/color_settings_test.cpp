@@ -15,7 +15,7 @@ namespace {
 constexpr std::int32_t kFore = Module1::kDefaultForeColor;
 constexpr std::int32_t kBack = Module1::kDefaultBackColor;
 
-TEST(DelimitedReader, SplitsValuesAtCommasAndLineEnds) {
+TEST(DelimitedValues, SplitsValuesAtCommasAndLineEnds) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"255\r\n16777215\r\n", {"255", "16777215"}},
         {"255,16777215", {"255", "16777215"}},
@@ -38,12 +38,7 @@ TEST(DelimitedReader, SplitsValuesAtCommasAndLineEnds) {
     };
     for (const auto& [bytes, expected] : cases) {
         SCOPED_TRACE(bytes);
-        MemorySource source(bytes);
-        DelimitedReader reader(source);
-        for (const std::string& value : expected)
-            EXPECT_EQ(reader.next(), value);
-        EXPECT_EQ(test::ErrorNumberOf([&] { reader.next(); }), kInputPastEnd)
-            << "read past the last value";
+        EXPECT_EQ(DelimitedValues(bytes), expected);
     }
 }
 
@@ -99,25 +94,23 @@ TEST(ColorSettings, ReadsEachColourOrKeepsItsDefault) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.bytes.substr(0, 60));
         MemorySource source(c.bytes);
-        std::int32_t fore = kFore;
-        std::int32_t back = kBack;
-        ReadColorSettings(source, fore, back);
-        EXPECT_EQ(fore, c.fore);
-        EXPECT_EQ(back, c.back);
+        ColorChoice colors{kFore, kBack};
+        ReadColorSettings(source, colors);
+        EXPECT_EQ(colors.foreColor, c.fore);
+        EXPECT_EQ(colors.backColor, c.back);
     }
 }
 
 TEST(ColorSettings, WritesOneValuePerLineAndReadsItBack) {
-    EXPECT_EQ(FormatColorSettings(kFore, kBack), "16576\r\n-2147483633\r\n");
+    EXPECT_EQ(FormatColorSettings({kFore, kBack}), "16576\r\n-2147483633\r\n");
     for (const auto& [fore, back] : {std::pair{0, 0xFFFFFF}, std::pair{0xFFFFFF, INT32_MIN + 24},
                                      std::pair{INT32_MIN, 0x0000FF}}) {
-        const std::string bytes = FormatColorSettings(fore, back);
+        const std::string bytes = FormatColorSettings({fore, back});
         MemorySource source(bytes);
-        std::int32_t readFore = kFore;
-        std::int32_t readBack = kBack;
-        ReadColorSettings(source, readFore, readBack);
-        EXPECT_EQ(readFore, fore) << bytes;
-        EXPECT_EQ(readBack, back) << bytes;
+        ColorChoice read{kFore, kBack};
+        ReadColorSettings(source, read);
+        EXPECT_EQ(read.foreColor, fore) << bytes;
+        EXPECT_EQ(read.backColor, back) << bytes;
     }
 }
 

@@ -47,9 +47,6 @@ struct OggiOptions {
 std::variant<OggiOptions, std::string>
 ParseOggiArguments(const std::vector<std::string>& arguments);
 
-std::string OggiHelp();
-std::string OggiVersion();
-
 struct OggiResult {
     std::string out; // the texts, one line per phrase line
     std::string err; // Italian explanations, one per problem

@@ -1,4 +1,4 @@
-#include "app/oggi.h"
+#include "oggi/oggi.h"
 
 #include "app/error_messages.h"
 #include "app/startup.h"
@@ -25,6 +25,32 @@ std::string told(std::string message) {
     if (!message.empty() && message[0] >= 'A' && message[0] <= 'Z')
         message[0] = static_cast<char>(message[0] - 'A' + 'a');
     return "zelmora-oggi: " + message + "\n";
+}
+
+std::string help() {
+    return "Uso: zelmora-oggi [-q] [-C CARTELLA] [giorni]\n"
+           "Stampa la frase del giorno presa dal file tesmi.txt e la sua posizione\n"
+           "(indice / totale), come la mostra all\u2019avvio la finestra di Zelmora.\n"
+           "\n"
+           "  giorni          per quanti giorni di fila resta ogni frase, da 1 a 365\n"
+           "                  (predefinito 1; altri valori sono ignorati)\n"
+           "  -q              stampa solo la frase, e niente se manca il file delle frasi\n"
+           "  -C CARTELLA     legge tesmi.txt da CARTELLA invece che dalla cartella corrente\n"
+           "  -h, --help      mostra questo aiuto ed esce\n"
+           "      --version   mostra la versione ed esce\n"
+           "\n"
+           "Il file tesmi.txt viene cercato nella cartella corrente, o in CARTELLA con -C.\n"
+           "Sul terminale i caratteri di controllo della frase vengono mostrati come simboli.\n"
+           "\n"
+           "Stato d\u2019uscita:\n"
+           "  0  file delle frasi trovato e letto\n"
+           "  1  file delle frasi mancante o illeggibile\n"
+           "  2  errore d\u2019uso\n"
+           "  3  impossibile scrivere la frase (per esempio disco pieno)\n";
+}
+
+std::string version() {
+    return std::string("zelmora-oggi ") + kVersion + "\n";
 }
 
 } // namespace
@@ -76,40 +102,14 @@ ParseOggiArguments(const std::vector<std::string>& arguments) {
     return options;
 }
 
-std::string OggiHelp() {
-    return "Uso: zelmora-oggi [-q] [-C CARTELLA] [giorni]\n"
-           "Stampa la frase del giorno presa dal file tesmi.txt e la sua posizione\n"
-           "(indice / totale), come la mostra all\u2019avvio la finestra di Zelmora.\n"
-           "\n"
-           "  giorni          per quanti giorni di fila resta ogni frase, da 1 a 365\n"
-           "                  (predefinito 1; altri valori sono ignorati)\n"
-           "  -q              stampa solo la frase, e niente se manca il file delle frasi\n"
-           "  -C CARTELLA     legge tesmi.txt da CARTELLA invece che dalla cartella corrente\n"
-           "  -h, --help      mostra questo aiuto ed esce\n"
-           "      --version   mostra la versione ed esce\n"
-           "\n"
-           "Il file tesmi.txt viene cercato nella cartella corrente, o in CARTELLA con -C.\n"
-           "Sul terminale i caratteri di controllo della frase vengono mostrati come simboli.\n"
-           "\n"
-           "Stato d\u2019uscita:\n"
-           "  0  file delle frasi trovato e letto\n"
-           "  1  file delle frasi mancante o illeggibile\n"
-           "  2  errore d\u2019uso\n"
-           "  3  impossibile scrivere la frase (per esempio disco pieno)\n";
-}
-
-std::string OggiVersion() {
-    return std::string("zelmora-oggi ") + kVersion + "\n";
-}
-
 OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource& random) {
     OggiResult result;
     if (options.help) {
-        result.out = OggiHelp();
+        result.out = help();
         return result;
     }
     if (options.version) {
-        result.out = OggiVersion();
+        result.out = version();
         return result;
     }
     // Empty: the working folder, whose files are opened by their bare names.

@@ -2,7 +2,7 @@
 // fixed day; and, where only the real program can show it, the program
 // itself (its output's bytes, its command line, its exit statuses).
 
-#include "app/oggi.h"
+#include "oggi/oggi.h"
 #include "run_program.h"
 #include "runtime/platform.h"
 #include "temp_dir.h"
