@@ -1,7 +1,7 @@
 #pragma once
 
-// Where the program's text becomes Qt text. File names never pass through
-// Qt: files are the runtime's business.
+// Where the program's text becomes Qt text. Files are the runtime's
+// business: their names reach Qt only where a program is started on them.
 
 #include <QString>
 #include <string>
