@@ -211,6 +211,10 @@ void ReplaceWhole(const std::filesystem::path& path, std::string_view bytes) {
         throw FileError(kPathFileAccess, path, static_cast<int>(GetLastError()));
     if (existed && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         throw RuntimeError(kPathFileAccess, PathText(path), Cause::IsFolder);
+    // The read-only attribute is the user's "do not change this file", also
+    // for an administrator, whom the file system itself would let write.
+    if (existed && (attributes & FILE_ATTRIBUTE_READONLY))
+        throw RuntimeError(kPathFileAccess, PathText(path), Cause::PermissionDenied);
 
     // A read-only file is not replaced either; one that may be written is
     // rewritten where it stands when its folder takes no new file. (The

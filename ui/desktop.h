@@ -70,6 +70,11 @@ private:
     QObject watched_;
 };
 
+// Shows `window`, a dialog with no icon of its own, without any icon in its
+// title bar (Windows would draw the program's there). Call it once the
+// window is shown.
+void DropTitleBarIcon(QWidget& window);
+
 // The system's colour picker, modal over `parent`, opening on `initial`;
 // the accepted colour, or nothing when the user cancels.
 std::optional<QColor> PickColor(QWidget* parent, const QColor& initial);

@@ -221,6 +221,9 @@ void Opener::open(const std::filesystem::path& file, Failed failed) {
     process->start();
 }
 
+// X11 and Wayland window managers draw no icon but the one a window gives.
+void DropTitleBarIcon(QWidget&) {}
+
 std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) {
     const QColor color = QColorDialog::getColor(initial, parent);
     if (!color.isValid())

@@ -80,6 +80,23 @@ void Opener::open(const std::filesystem::path& file, Failed failed) {
         QTimer::singleShot(0, &watched_, [failed] { failed(EditorProblem::OpenerFailed); });
 }
 
+void DropTitleBarIcon(QWidget& window) {
+    // The title bar shows the window's own icon, else its class's, which Qt
+    // takes from the program: the program's windows each give their own
+    // icon (the main window the butterfly, the colours dialog the crayons),
+    // so the class keeps none. A dialog frame of the old kind
+    // (WS_EX_DLGMODALFRAME) then draws none either, not even Windows' own.
+    const auto handle = reinterpret_cast<HWND>(window.winId());
+    SetClassLongPtrW(handle, GCLP_HICONSM, 0);
+    SetClassLongPtrW(handle, GCLP_HICON, 0);
+    SetWindowLongPtrW(handle, GWL_EXSTYLE,
+                      GetWindowLongPtrW(handle, GWL_EXSTYLE) | WS_EX_DLGMODALFRAME);
+    SendMessageW(handle, WM_SETICON, ICON_SMALL, 0);
+    SendMessageW(handle, WM_SETICON, ICON_BIG, 0);
+    SetWindowPos(handle, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
 std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) {
     // The dialog's sixteen colours of the user's own, kept for the run as
     // Windows programs keep them.

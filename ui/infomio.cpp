@@ -3,6 +3,7 @@
 #include "app/module1.h"
 #include "app/version.h"
 #include "ui/colors.h"
+#include "ui/desktop.h"
 #include "ui/layout.h"
 #include "ui/qt_strings.h"
 
@@ -33,6 +34,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     QLabel* addLabel(const char* name, const QString& text, QRect geometry, std::int32_t color);
@@ -85,6 +87,11 @@ void InfoWindow::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+void InfoWindow::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    desktop::DropTitleBarIcon(*this);
 }
 
 QLabel* InfoWindow::addLabel(const char* name, const QString& text, QRect geometry,

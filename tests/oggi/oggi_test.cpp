@@ -214,6 +214,13 @@ TEST(ZelmoraOggiProgram, PrintsWindows1252AsUtf8WithTheSystemsLineEnds) {
     EXPECT_EQ(run.out, "Un caff\xC3\xA8 costa 1 \xE2\x82\xAC" + std::string(kLineEnd) + "1 / 1" +
                            std::string(kLineEnd));
     EXPECT_EQ(run.exitCode, 0);
+
+    // A UTF-8 file with a phrase an older Notepad added in Windows-1252:
+    // both read right, the sample's accents too.
+    dir.write("tesmi.txt", "\xEF\xBB\xBF"
+                           "caff\xC3\xA8\r\n----\r\nperch\xE9\r\n----\r\n");
+    EXPECT_EQ(Today(dir.path(), {"-q"}, 2).out, "caff\xC3\xA8\n");
+    EXPECT_EQ(Today(dir.path(), {"-q"}, 1).out, "perch\xC3\xA9\n");
 }
 
 // Working in such a folder, and naming it with -C: on Windows the command
