@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QObject>
+#include <QStringList>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -69,6 +70,11 @@ private:
     // The runs being watched, and what the reports wait on.
     QObject watched_;
 };
+
+// The faces the windows' text is drawn in, best first: "MS Sans Serif"
+// where there is one, else the nearest sans-serif faces this system draws
+// well at the windows' small sizes.
+QStringList SansSerifFaces();
 
 // Shows `window`, a dialog with no icon of its own, without any icon in its
 // title bar (Windows would draw the program's there). Call it once the

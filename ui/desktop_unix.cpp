@@ -221,6 +221,11 @@ void Opener::open(const std::filesystem::path& file, Failed failed) {
     process->start();
 }
 
+QStringList SansSerifFaces() {
+    return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+            QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
+}
+
 // X11 and Wayland window managers draw no icon but the one a window gives.
 void DropTitleBarIcon(QWidget&) {}
 

@@ -1,5 +1,7 @@
 #include "ui/layout.h"
 
+#include "ui/desktop.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
@@ -70,8 +72,7 @@ QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window) {
 
 QFont SansFont(double pointSize, bool bold) {
     QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setFamilies(desktop::SansSerifFaces());
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
