@@ -228,11 +228,18 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
             room, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, whole);
         const QScreen* screen = label1_->screen();
         if ((needed.height() > room.height() || needed.width() > room.width()) && screen) {
-            // The tooltip's frame and margins, and some air, stay outside.
-            constexpr int kAround = 32;
-            const QSize area = screen->availableGeometry().size() - QSize(kAround, kAround);
-            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
-                               tooltipText(whole, QToolTip::font(), area), label1_);
+            // The tooltip stands below the pointer or above it, never over
+            // it (it would close at once): its frame, its margins and the
+            // pointer stay outside the room its text has. Its lines stay
+            // short enough to be read at a glance.
+            constexpr int kAround = 48;
+            constexpr int kWidest = 640;
+            const QPoint pointer = static_cast<QHelpEvent*>(event)->globalPos();
+            const QRect screenArea = screen->availableGeometry();
+            const int tallest =
+                std::max(pointer.y() - screenArea.top(), screenArea.bottom() - pointer.y());
+            const QSize room(std::min(screenArea.width() - kAround, kWidest), tallest - kAround);
+            QToolTip::showText(pointer, tooltipText(whole, QToolTip::font(), room), label1_);
         } else {
             QToolTip::hideText();
         }
