@@ -12,7 +12,7 @@
 #                 (build-arm64/) and runs its tests under qemu
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps test-deps build run test windows windows-package windows-qt-free arm64 package fuzz bench format clean
+.PHONY: all deps test-deps build run test windows-qt windows windows-package windows-qt-free arm64 package fuzz bench format clean
 
 all: build
 
@@ -41,26 +41,29 @@ test: build
 # cores the first time, then at once). Wine makes its prefix (in
 # build-windows/wine-prefix) on its first run; that is done before ctest, so
 # no test's time limit pays for it.
-windows:
+#
+# windows-qt makes (or finds) that Qt and configures build-windows/ against
+# it; the preset's toolchain is then in the build's cache, so the steps after
+# it need no ZELMORA_QT_PREFIX.
+windows-qt:
 	@scripts/install-deps windows-qt
 	@qt=$$(nice scripts/build-qt-windows) && export ZELMORA_QT_PREFIX="$$qt" && \
-		cmake --preset windows >/dev/null && \
-		cmake --build --preset windows --parallel $(JOBS) && \
-		cmake --build --preset windows --target wine-prefix && \
-		ctest --preset windows --parallel $(JOBS)
+		cmake --preset windows >/dev/null
+
+windows: windows-qt
+	@cmake --build --preset windows --parallel $(JOBS)
+	@cmake --build --preset windows --target wine-prefix
+	ctest --preset windows --parallel $(JOBS)
 
 # The installer zelmora-VERSION-setup.exe (NSIS) and the portable
 # zelmora-VERSION-windows.zip, here, from the same build as make windows
 # (no tests but one): the installer is then tried in a fresh Wine prefix on
 # a virtual screen (tests/install/check-windows-installer.sh), which leaves
 # a picture of each window in build-windows/installer-test/.
-windows-package:
-	@scripts/install-deps windows-qt
+windows-package: windows-qt
 	rm -f zelmora-*-setup.exe zelmora-*-windows.zip build-windows/zelmora-*-setup.exe \
 		build-windows/zelmora-*-windows.zip
-	@qt=$$(nice scripts/build-qt-windows) && export ZELMORA_QT_PREFIX="$$qt" && \
-		cmake --preset windows >/dev/null && \
-		cmake --build --preset windows --parallel $(JOBS) --target windows-package
+	@cmake --build --preset windows --parallel $(JOBS) --target windows-package
 	cp build-windows/zelmora-*-setup.exe build-windows/zelmora-*-windows.zip .
 	tests/install/check-windows-installer.sh zelmora-*-setup.exe zelmora-*-windows.zip \
 		build-windows/installer-test
