@@ -82,9 +82,9 @@ windows-qt-free:
 # ARM machine builds that path. Both programs are built against Debian's own
 # Qt for arm64, installed beside this machine's; qemu runs each ARM test
 # program, and the programs the tests start, on this machine (the window
-# tests on Qt's offscreen platform; the tests that start the desktop's opener
-# are left out, as the test preset arm64 says why). clang then compiles both
-# programs for ARM (no tests: its warnings are what it is there for).
+# tests on Qt's offscreen platform, the window program on Xvfb). clang then
+# compiles both programs for ARM (no tests: its warnings are what it is there
+# for).
 arm64:
 	@scripts/install-deps arm64
 	@cmake --preset arm64 >/dev/null

@@ -48,7 +48,8 @@ endif()
 # without it (the Qt-free half, the cross compiler alone) qemu is sent to the
 # cross compiler's tree (-L). The build machine cannot start an ARM program by
 # itself, so the tests that start a program of the build start it through the
-# emulator too (zelmora_test_program in tests/CMakeLists.txt).
+# emulator too (zelmora_test_program in tests/CMakeLists.txt, which also
+# loads a library into the programs that lets Qt start programs under qemu).
 set(ZELMORA_QEMU /usr/bin/qemu-aarch64 CACHE FILEPATH "qemu, to run the cross-built tests")
 if(EXISTS /lib/ld-linux-aarch64.so.1)
     set(CMAKE_CROSSCOMPILING_EMULATOR ${ZELMORA_QEMU})
