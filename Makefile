@@ -8,11 +8,12 @@
 #   make windows  cross-builds for Windows with MinGW-w64 (build-windows/)
 #                 and runs its tests under Wine
 #   make windows-package  the Windows installer and zip, tried under Wine
-#   make arm64    cross-builds the Qt-free half for 64-bit ARM Linux
-#                 (build-arm64/) and runs its tests under qemu
+#   make arm64    cross-builds both programs for 64-bit ARM Linux against
+#                 Debian's arm64 Qt (build-arm64/) and runs the tests under qemu
+#   make package-arm64  the Debian package for arm64 (build-package-arm64/)
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps test-deps build run test windows windows-package windows-qt-free arm64 package fuzz bench format clean
+.PHONY: all deps test-deps build run test windows-qt windows windows-package windows-qt-free arm64 package package-arm64 fuzz bench format clean
 
 all: build
 
@@ -41,26 +42,29 @@ test: build
 # cores the first time, then at once). Wine makes its prefix (in
 # build-windows/wine-prefix) on its first run; that is done before ctest, so
 # no test's time limit pays for it.
-windows:
+#
+# windows-qt makes (or finds) that Qt and configures build-windows/ against
+# it; the preset's toolchain is then in the build's cache, so the steps after
+# it need no ZELMORA_QT_PREFIX.
+windows-qt:
 	@scripts/install-deps windows-qt
 	@qt=$$(nice scripts/build-qt-windows) && export ZELMORA_QT_PREFIX="$$qt" && \
-		cmake --preset windows >/dev/null && \
-		cmake --build --preset windows --parallel $(JOBS) && \
-		cmake --build --preset windows --target wine-prefix && \
-		ctest --preset windows --parallel $(JOBS)
+		cmake --preset windows >/dev/null
+
+windows: windows-qt
+	@cmake --build --preset windows --parallel $(JOBS)
+	@cmake --build --preset windows --target wine-prefix
+	ctest --preset windows --parallel $(JOBS)
 
 # The installer zelmora-VERSION-setup.exe (NSIS) and the portable
 # zelmora-VERSION-windows.zip, here, from the same build as make windows
 # (no tests but one): the installer is then tried in a fresh Wine prefix on
 # a virtual screen (tests/install/check-windows-installer.sh), which leaves
 # a picture of each window in build-windows/installer-test/.
-windows-package:
-	@scripts/install-deps windows-qt
+windows-package: windows-qt
 	rm -f zelmora-*-setup.exe zelmora-*-windows.zip build-windows/zelmora-*-setup.exe \
 		build-windows/zelmora-*-windows.zip
-	@qt=$$(nice scripts/build-qt-windows) && export ZELMORA_QT_PREFIX="$$qt" && \
-		cmake --preset windows >/dev/null && \
-		cmake --build --preset windows --parallel $(JOBS) --target windows-package
+	@cmake --build --preset windows --parallel $(JOBS) --target windows-package
 	cp build-windows/zelmora-*-setup.exe build-windows/zelmora-*-windows.zip .
 	tests/install/check-windows-installer.sh zelmora-*-setup.exe zelmora-*-windows.zip \
 		build-windows/installer-test
@@ -75,9 +79,12 @@ windows-qt-free:
 	ctest --preset windows-qt-free --parallel $(JOBS)
 
 # The build where the scanner has no SSE2 and only its portable search: every
-# ARM machine builds that path. qemu runs each ARM test program, and the
-# zelmora-oggi the tests start, on this machine. clang then compiles the same
-# half for ARM (no tests: its warnings are what it is there for).
+# ARM machine builds that path. Both programs are built against Debian's own
+# Qt for arm64, installed beside this machine's; qemu runs each ARM test
+# program, and the programs the tests start, on this machine (the window
+# tests on Qt's offscreen platform, the window program on Xvfb). clang then
+# compiles both programs for ARM (no tests: its warnings are what it is there
+# for).
 arm64:
 	@scripts/install-deps arm64
 	@cmake --preset arm64 >/dev/null
@@ -86,14 +93,25 @@ arm64:
 	@cmake --preset arm64-clang >/dev/null
 	@cmake --build --preset arm64-clang --parallel $(JOBS)
 
-# Only what the package holds is built; packages left from an earlier
-# version are removed first, so that zelmora_*.deb names the new one alone.
+# Only what the package holds is built; packages of the same architecture
+# left from an earlier version are removed first, so that
+# zelmora_*_ARCH.deb names the new one alone. $(call deb,PRESET,ARCH).
+define deb
+	@cmake --preset $(1) >/dev/null
+	@cmake --build --preset $(1) --parallel $(JOBS)
+	rm -f zelmora_*_$(2).deb build-$(1)/zelmora_*.deb
+	cd build-$(1) && cpack -G DEB
+	cp build-$(1)/zelmora_*_$(2).deb .
+endef
+
 package: deps
-	@cmake --preset package >/dev/null
-	@cmake --build --preset package --parallel $(JOBS)
-	rm -f zelmora_*.deb build-package/zelmora_*.deb
-	cd build-package && cpack -G DEB
-	cp build-package/zelmora_*.deb .
+	$(call deb,package,$(shell dpkg --print-architecture))
+
+# zelmora_VERSION_arm64.deb, for a Raspberry Pi or any arm64 Debian 12, its
+# dependencies worked out from the arm64 packages.
+package-arm64:
+	@scripts/install-deps arm64
+	$(call deb,package-arm64,arm64)
 
 fuzz: test-deps
 	@scripts/run-fuzzers $(or $(FUZZ_SECONDS),30)
@@ -106,4 +124,4 @@ format:
 
 clean:
 	rm -rf build build-sanitize build-package build-windows build-windows-qt-free build-arm64 \
-		build-arm64-clang
+		build-arm64-clang build-package-arm64

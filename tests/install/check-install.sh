@@ -9,6 +9,8 @@
 # usage: check-install.sh CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR MANDIR GUIDE
 # (GUIDE: where the window looks for the installed guide, from BINDIR)
 # (the directories relative to the prefix, as GNUInstallDirs gives them)
+# A cross build names in ZELMORA_EMULATOR the command that runs its programs
+# here (qemu for ARM); the installed zelmora-oggi is started through it.
 set -eu
 
 if [ $# -ne 9 ]; then
@@ -145,7 +147,8 @@ echo "== the guide where the installed window looks for it"
 
 echo "== installed zelmora-oggi on the installed sample phrases"
 if [ -x "$prefix/$bindir/zelmora-oggi" ] && [ -f "$prefix/$docdir/tesmi.txt" ]; then
-    if output=$(cd "$prefix/$docdir" && "$prefix/$bindir/zelmora-oggi" 2>&1); then
+    # shellcheck disable=SC2086 # the emulator is a command and its options
+    if output=$(cd "$prefix/$docdir" && ${ZELMORA_EMULATOR:-} "$prefix/$bindir/zelmora-oggi" 2>&1); then
         printf '%s\n' "$output"
         [ -n "$output" ] || fail "zelmora-oggi printed nothing"
     else
