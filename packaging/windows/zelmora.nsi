@@ -18,7 +18,8 @@
 ; LEGGIMI.txt and README.md:
 ;   0     done
 ;   1     cancelled by the user on a page of the installer
-;   2     stopped half-way (a file that could not be written)
+;   2     stopped half-way (a file that could not be written); the entry of
+;         "Programs and Features" is there, to install again or uninstall
 ;   32    Zelmora is running from the installation folder: nothing was changed
 ;   87    /AVVIO= with a value other than 0 or 1: nothing was changed
 ;   1150  Windows older than 10
@@ -128,6 +129,9 @@ Function ${PREFIX}EnsureClosed
     StrCpy $0 zelmora.exe
     again:
     ${If} ${FileExists} "$INSTDIR\$0"
+        ; A read-only file is not a running one: File and Delete clear the
+        ; attribute of the files they replace and remove anyway.
+        SetFileAttributes "$INSTDIR\$0" NORMAL
         ClearErrors
         FileOpen $1 "$INSTDIR\$0" a
         ${If} ${Errors}
@@ -150,35 +154,38 @@ FunctionEnd
 !insertmacro ENSURE_CLOSED "" "l'installazione"
 !insertmacro ENSURE_CLOSED "un." "la disinstallazione"
 
+; FAILED PREFIX: the message on the stack, then the end with status 2.
+!macro FAILED PREFIX
+Function ${PREFIX}Failed
+    Exch $0
+    MessageBox MB_OK|MB_ICONSTOP "$0" /SD IDOK
+    SetErrorLevel 2
+    Abort
+FunctionEnd
+!macroend
+!insertmacro FAILED ""
+!insertmacro FAILED "un."
+
+; After the folder of phrases and a shortcut to it were made: the error
+; flag says one was not.
+Function PhraseFolderReady
+    ${If} ${Errors}
+        Push "Non è stato possibile preparare la cartella delle tue frasi o il suo \
+            collegamento:$\r$\n$PhraseFolder$\r$\n$\r$\nControlla la cartella, poi installa di \
+            nuovo."
+        Call Failed
+    ${EndIf}
+FunctionEnd
+
 Section "${PRODUCT}" ProgramSection
     SectionIn RO
     ; The folder may have changed since the page that asked for it.
     Call EnsureClosed
+    ; The uninstaller and the entry of "Programs and Features" come first:
+    ; an installation stopped half-way (a file that cannot be written) can
+    ; then be tried again or uninstalled, never left as files nobody knows.
     SetOutPath "$INSTDIR"
-    File "${STAGE}\zelmora.exe"
-    File "${STAGE}\zelmora-oggi.exe"
-    File "${STAGE}\tesmiLeggimi.txt"
-    File "${STAGE}\LEGGIMI.txt"
-    File "${STAGE}\LICENSE.txt"
-    File "${STAGE}\AVVISO-QT.txt"
-    File "${STAGE}\LGPL-3.txt"
-    File "${STAGE}\GPL-3.txt"
-    File "${STAGE}\COPYRIGHT-QT.txt"
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
-
-    ; The guide and the sample go into the user's folder only where the user
-    ; has none: an installation never overwrites what the user wrote.
-    StrCpy $PhraseFolder "$DOCUMENTS\${PRODUCT}"
-    SetOutPath "$PhraseFolder"
-    SetOverwrite off
-    File "${STAGE}\tesmiLeggimi.txt"
-    File "${STAGE}\tesmi.txt"
-    SetOverwrite on
-    ; The working folder of a shortcut is the output folder of the moment.
-    CreateShortcut "${MENU_SHORTCUT}" "$INSTDIR\zelmora.exe" "" \
-        "$INSTDIR\zelmora.exe" 0 SW_SHOWNORMAL "" "La frase del giorno"
-    SetOutPath "$INSTDIR"
-
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -190,14 +197,50 @@ Section "${PRODUCT}" ProgramSection
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
     ; Earlier versions kept there where the Start-menu shortcut went.
     DeleteRegValue HKCU "${UNINSTALL_KEY}" "ZelmoraShortcut"
+
+    ; A file that cannot be written sets the error flag, also where a silent
+    ; installation or the user chose to go on without it.
+    ClearErrors
+    File "${STAGE}\zelmora.exe"
+    File "${STAGE}\zelmora-oggi.exe"
+    File "${STAGE}\tesmiLeggimi.txt"
+    File "${STAGE}\LEGGIMI.txt"
+    File "${STAGE}\LICENSE.txt"
+    File "${STAGE}\AVVISO-QT.txt"
+    File "${STAGE}\LGPL-3.txt"
+    File "${STAGE}\GPL-3.txt"
+    File "${STAGE}\COPYRIGHT-QT.txt"
+    ${If} ${Errors}
+        Push "Non è stato possibile scrivere tutti i file di ${PRODUCT} nella cartella:$\r$\n\
+            $INSTDIR$\r$\n$\r$\nLibera spazio sul disco o controlla la cartella, poi installa \
+            di nuovo."
+        Call Failed
+    ${EndIf}
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
+
+    ; The guide and the sample go into the user's folder only where the user
+    ; has none: an installation never overwrites what the user wrote.
+    StrCpy $PhraseFolder "$DOCUMENTS\${PRODUCT}"
+    ClearErrors
+    SetOutPath "$PhraseFolder"
+    SetOverwrite off
+    File "${STAGE}\tesmiLeggimi.txt"
+    File "${STAGE}\tesmi.txt"
+    SetOverwrite on
+    ; The working folder of a shortcut is the output folder of the moment.
+    CreateShortcut "${MENU_SHORTCUT}" "$INSTDIR\zelmora.exe" "" \
+        "$INSTDIR\zelmora.exe" 0 SW_SHOWNORMAL "" "La frase del giorno"
+    Call PhraseFolderReady
+    SetOutPath "$INSTDIR"
 SectionEnd
 
 Section "Mostra la frase del giorno a ogni accesso" StartupSection
+    ClearErrors
     SetOutPath "$PhraseFolder"
     CreateShortcut "${STARTUP_SHORTCUT}" "$INSTDIR\zelmora.exe" "" \
         "$INSTDIR\zelmora.exe" 0 SW_SHOWNORMAL "" "La frase del giorno"
+    Call PhraseFolderReady
     SetOutPath "$INSTDIR"
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "${STARTUP_VALUE}" 1
 SectionEnd
@@ -280,24 +323,35 @@ FunctionEnd
 ; The programs go first; the rest, the shortcuts and the entry of "Programs
 ; and Features" only once they are gone, so that what is left can always be
 ; started, or uninstalled again.
+; REMOVE FILE: deletes FILE of the installation folder and names it in $1
+; if it is still there (Wine reports a deletion that fails at the close of
+; the file as done, so the file itself is looked for).
+!macro REMOVE FILE
+    Delete "$INSTDIR\${FILE}"
+    ${If} ${FileExists} "$INSTDIR\${FILE}"
+        StrCpy $1 "${FILE}"
+    ${EndIf}
+!macroend
+
 Section "Uninstall"
     Call un.EnsureClosed
-    Delete "$INSTDIR\zelmora.exe"
-    Delete "$INSTDIR\zelmora-oggi.exe"
-    ${If} ${FileExists} "$INSTDIR\zelmora.exe"
-    ${OrIf} ${FileExists} "$INSTDIR\zelmora-oggi.exe"
-        MessageBox MB_OK|MB_ICONSTOP "Non è stato possibile togliere ${PRODUCT} dalla sua \
-            cartella. Chiudilo, se è aperto, e disinstallalo di nuovo." /SD IDOK
-        SetErrorLevel 2
-        Abort
+    StrCpy $1 ""
+    !insertmacro REMOVE zelmora.exe
+    !insertmacro REMOVE zelmora-oggi.exe
+    ${If} $1 == ""
+        !insertmacro REMOVE tesmiLeggimi.txt
+        !insertmacro REMOVE LEGGIMI.txt
+        !insertmacro REMOVE LICENSE.txt
+        !insertmacro REMOVE AVVISO-QT.txt
+        !insertmacro REMOVE LGPL-3.txt
+        !insertmacro REMOVE GPL-3.txt
+        !insertmacro REMOVE COPYRIGHT-QT.txt
     ${EndIf}
-    Delete "$INSTDIR\tesmiLeggimi.txt"
-    Delete "$INSTDIR\LEGGIMI.txt"
-    Delete "$INSTDIR\LICENSE.txt"
-    Delete "$INSTDIR\AVVISO-QT.txt"
-    Delete "$INSTDIR\LGPL-3.txt"
-    Delete "$INSTDIR\GPL-3.txt"
-    Delete "$INSTDIR\COPYRIGHT-QT.txt"
+    ${If} $1 != ""
+        Push "Non è stato possibile togliere tutti i file di ${PRODUCT} dalla cartella:$\r$\n\
+            $INSTDIR$\r$\n$\r$\nChiudi ${PRODUCT}, se è aperto, e disinstallalo di nuovo."
+        Call un.Failed
+    ${EndIf}
     Delete "$INSTDIR\${UNINSTALLER}"
     ; Only when empty: nothing put there by someone else goes with it.
     RMDir "$INSTDIR"
