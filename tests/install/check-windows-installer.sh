@@ -310,16 +310,23 @@ wizard() {
     fail "no installer or uninstaller window"
 }
 wizard_pixels() { import -window root -crop "497x361+$wizard_x+$wizard_y" rgb:- | cksum; }
-# page NAME: waits until the wizard shows a page other than the last one,
-# painted whole (alike for 0.3 seconds, less than a blink of the caret),
-# and takes its picture.
+# The last page, like the first, has a dark picture on the left where the
+# others are light (the one that shows the progress too).
+picture_on_left() {
+    [ "$(import -window root -crop "1x1+$((wizard_x + 20))+$((wizard_y + 150))" png:- |
+        convert - -format '%[fx:intensity<0.5]' info:)" = 1 ]
+}
+# page [NAME [last]]: waits until the wizard shows a page other than the one
+# before, painted whole (alike for 0.3 seconds, less than a blink of the
+# caret), and the last page if asked; takes its picture NAME.
 page() {
     local now="" before same=0
     wizard
     for _ in $(seq 300); do
         before=$now
         now=$(wizard_pixels)
-        if [ "$now" != "$last_page" ] && [ "$now" = "$before" ]; then
+        if [ "$now" != "$shown_page" ] && [ "$now" = "$before" ] &&
+            { [ "${2:-}" != last ] || picture_on_left; }; then
             same=$((same + 1))
             [ "$same" -ge 3 ] && break
         else
@@ -327,11 +334,11 @@ page() {
         fi
         sleep 0.1
     done
-    [ "$same" -ge 3 ] || fail "the page \"$1\" did not come"
-    last_page=$now
-    shot "$1"
+    [ "$same" -ge 3 ] || fail "the page \"${1:-}\" did not come"
+    shown_page=$now
+    [ -z "${1:-}" ] || shot "$1"
 }
-last_page=""
+shown_page=""
 # next: "Avanti", "Installa", "Disinstalla" or "Chiudi", at x=324, y=327, 75 x 23.
 next() { xdotool mousemove --window "$wizard_id" 361 338 click 1; }
 # The message box of the installer or uninstaller, waited for.
@@ -367,7 +374,7 @@ next
 page setup-3-folder
 next
 # The last page: "Avvia Zelmora" is chosen, "Chiudi" starts it.
-page setup-4-finish
+page setup-4-finish last
 next
 status=0
 wait "$installer" || status=$?
@@ -392,6 +399,20 @@ diff <(colours_section "$source_dir/examples/tesmiLeggimi.txt") \
 step "installing and uninstalling while Zelmora runs"
 main=$(window "$title") || fail "the last page did not start Zelmora"
 before=$(installation)
+# Asked after the folder, the installer ends on "Annulla".
+{ win 120 "$setup" || exit $?; } &
+installer=$!
+for _ in welcome components folder; do
+    page
+    next
+done
+box=$(message_box)
+shot setup-6-running
+xdotool key --window "$box" Escape 2>/dev/null
+status=0
+wait "$installer" || status=$?
+expect "installing over a running Zelmora, cancelled: exit status" "$status" 32
+expect "installing over a running Zelmora, cancelled" "$(installation)" "$before"
 expect "installing over a running Zelmora: exit status" \
     "$(win_status 120 "$setup_win /S")" 32
 expect "installing over a running Zelmora" "$(installation)" "$before"
@@ -514,7 +535,7 @@ win 60 "$programs_win\\disinstalla.exe" || fail "the uninstaller did not start"
 page uninstall-2-confirm
 next
 # The last page says the phrases and colours were kept.
-page uninstall-3-finish
+page uninstall-3-finish last
 next
 timeout 120 "$wineserver" -w || fail "the uninstaller did not end"
 uninstalled "the uninstaller"
