@@ -76,12 +76,12 @@ Var Kept
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-; The texts name folders such as Documenti\Zelmora: each stands where a line
-; break cannot cut it in two.
+; A folder named in a text, such as Documenti\Zelmora, has a line of its
+; own: dialogs break a line also at a backslash (as seen under Wine).
 !define MUI_WELCOMEPAGE_TEXT "Questa procedura installerà ${PRODUCT} ${VERSION} soltanto \
     per te: non servono i diritti di amministratore.$\r$\n$\r$\nLe tue frasi e i tuoi colori \
-    staranno nella cartella Documenti\${PRODUCT}. Se lì ci sono già, l'installazione non \
-    li tocca.$\r$\n$\r$\n$_CLICK"
+    staranno nella cartella$\r$\nDocumenti\${PRODUCT}$\r$\nSe lì ci sono già, l'installazione \
+    non li tocca.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_COMPONENTSPAGE_SMALLDESC
 !define MUI_COMPONENTSPAGE_TEXT_TOP "Puoi togliere la frase a ogni accesso anche in seguito: \
@@ -166,6 +166,17 @@ FunctionEnd
 !insertmacro FAILED ""
 !insertmacro FAILED "un."
 
+; After files were written in the installation folder: the error flag says
+; one was not.
+Function ProgramFilesWritten
+    ${If} ${Errors}
+        Push "Non è stato possibile scrivere tutti i file di ${PRODUCT} nella cartella:$\r$\n\
+            $INSTDIR$\r$\n$\r$\nLibera spazio sul disco o controlla la cartella, poi installa \
+            di nuovo."
+        Call Failed
+    ${EndIf}
+FunctionEnd
+
 ; After the folder of phrases and a shortcut to it were made: the error
 ; flag says one was not.
 Function PhraseFolderReady
@@ -184,8 +195,12 @@ Section "${PRODUCT}" ProgramSection
     ; The uninstaller and the entry of "Programs and Features" come first:
     ; an installation stopped half-way (a file that cannot be written) can
     ; then be tried again or uninstalled, never left as files nobody knows.
+    ; Such a file sets the error flag, also where a silent installation or
+    ; the user chose to go on without it.
+    ClearErrors
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\${UNINSTALLER}"
+    Call ProgramFilesWritten
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
     WriteRegStr HKCU "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -195,11 +210,10 @@ Section "${PRODUCT}" ProgramSection
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
-    ; Earlier versions kept there where the Start-menu shortcut went.
+    ; Earlier versions kept there where the Start-menu shortcut went (an
+    ; error flag of a value that is not there).
     DeleteRegValue HKCU "${UNINSTALL_KEY}" "ZelmoraShortcut"
 
-    ; A file that cannot be written sets the error flag, also where a silent
-    ; installation or the user chose to go on without it.
     ClearErrors
     File "${STAGE}\zelmora.exe"
     File "${STAGE}\zelmora-oggi.exe"
@@ -210,12 +224,7 @@ Section "${PRODUCT}" ProgramSection
     File "${STAGE}\LGPL-3.txt"
     File "${STAGE}\GPL-3.txt"
     File "${STAGE}\COPYRIGHT-QT.txt"
-    ${If} ${Errors}
-        Push "Non è stato possibile scrivere tutti i file di ${PRODUCT} nella cartella:$\r$\n\
-            $INSTDIR$\r$\n$\r$\nLibera spazio sul disco o controlla la cartella, poi installa \
-            di nuovo."
-        Call Failed
-    ${EndIf}
+    Call ProgramFilesWritten
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 
@@ -365,6 +374,7 @@ Section "Uninstall"
 
     StrCpy $Kept ""
     ${If} ${FileExists} "$DOCUMENTS\${PRODUCT}\*.*"
-        StrCpy $Kept "Le tue frasi e i tuoi colori sono rimasti nella cartella Documenti\${PRODUCT}."
+        StrCpy $Kept "Le tue frasi e i tuoi colori sono rimasti nella cartella$\r$\n\
+            Documenti\${PRODUCT}"
     ${EndIf}
 SectionEnd

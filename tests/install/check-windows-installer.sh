@@ -542,6 +542,15 @@ uninstalled "the uninstaller"
 diff -r "$work/kept" "$folder" || fail "the uninstaller changed the user's folder"
 
 # --- Silent installations: the Startup shortcut as the user chose -------------
+step "a file in the place of the folder of phrases stops the installation"
+mv "$folder" "$work/folder"
+touch "$folder"
+expect "no folder of phrases: exit status" "$(win_status 180 "$setup_win /S")" 2
+# Stopped half-way, it can be uninstalled or installed again.
+expect "no folder of phrases: the entry" "$(entry_value HKCU DisplayName)" Zelmora
+rm "$folder"
+mv "$work/folder" "$folder"
+
 step "silent installation without the Startup shortcut, over the user's changes"
 printf 'Una frase tutta mia.\r\n----\r\n' >>"$folder/tesmi.txt"
 rm "$folder/tesmiLeggimi.txt"
