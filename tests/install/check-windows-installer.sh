@@ -2,21 +2,28 @@
 # usage: check-windows-installer.sh SETUP.EXE ZIP [SCREENSHOTS]
 #
 # The Windows installer and the zip as a user meets them, in a fresh Wine
-# prefix on a virtual screen (Xvfb):
+# prefix (in Italian where a locale can be made) on a virtual screen (Xvfb):
 #
-# - a silent installation for this user: the programs (stripped, needing
-#   only Windows' own DLLs), the entry of "Programs and Features", the
-#   Start-menu shortcut, whose working folder is Documenti\Zelmora, made
-#   with the guide and the sample phrases;
+# - the installer driven page by page: for this user, the programs
+#   (stripped, needing only Windows' own DLLs), the entry of "Programs and
+#   Features", the Start-menu and Startup shortcuts, whose working folder is
+#   Documenti\Zelmora, made with the guide for Windows and the sample
+#   phrases; every text begins with the UTF-8 byte-order mark;
+# - while the Zelmora the last page started runs: a silent installation
+#   and the uninstaller, asked and silent, stop with a clear status and
+#   leave everything whole;
 # - the installed program started from that folder at 96 DPI: its client
 #   area, then through the shortcut in a Wine desktop that draws title
 #   bars: the title, "Casuale", the colours dialog saving opzioni.txt with
-#   CR LF lines, the info window, "OK";
-# - a silent uninstallation that leaves the user's folder byte for byte;
-# - a second installation, for all users, over a folder where the user
-#   changed the phrases and deleted the guide: the phrases stay, the guide
-#   comes back; the uninstallation again leaves them;
-# - the zip: the same programs, and zelmora-oggi reads the phrases beside it.
+#   CR LF lines, the info window, the guide in Notepad, "OK";
+# - the zip: the same programs and texts, and zelmora-oggi reads the
+#   phrases beside it;
+# - the uninstaller driven page by page, leaving the user's folder byte for
+#   byte;
+# - silent installations without the Startup shortcut, over the user's
+#   changes, and upgrades keeping the choice either way; a silent
+#   uninstallation removing it;
+# - an earlier installation for all users: reported, nothing installed.
 #
 # SCREENSHOTS, when given, receives a picture of each window. Skipped (77)
 # where a tool is missing (scripts/install-deps windows-qt installs them).
@@ -71,14 +78,27 @@ export WINEPREFIX=$work/prefix HOME=$work/home WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$HOME" "$XDG_RUNTIME_DIR"
+# Wine speaks Italian, as Zelmora's users' Windows does (message boxes say
+# "Riprova" and "Annulla"), where glibc's Italian locale can be made here.
+wine_locale=C
+mkdir "$work/locale"
+if localedef -i it_IT -f UTF-8 "$work/locale/it_IT.UTF-8" >/dev/null 2>&1 ||
+    [ -d "$work/locale/it_IT.UTF-8" ]; then
+    export LOCPATH=$work/locale
+    wine_locale=it_IT.UTF-8
+fi
 # win SECONDS PROGRAM [ARGS...]: a Windows program, never waited on for ever.
 win() {
     local seconds=$1
     shift
-    timeout "$seconds" "$wine" "$@"
+    LC_ALL=$wine_locale timeout "$seconds" "$wine" "$@"
 }
 # The output of a console program, without CR.
 win_out() { win "$@" | tr -d '\r'; }
+# win_status SECONDS COMMAND: the whole exit status of a Windows command
+# line (a Unix exit status keeps only the lowest 8 bits), through cmd, which
+# ends with that status too.
+win_status() { { win_out "$1" cmd /v:on /c "$2 & echo !errorlevel!" || true; } | tail -n 1; }
 
 start_xvfb "$work"
 if [ -n "$shots" ]; then mkdir -p "$shots" && rm -f "$shots"/*.png; fi
@@ -99,10 +119,20 @@ if [ -L "$profile_unix/Documents" ]; then
 fi
 folder_win="$profile\\Documents\\Zelmora"
 folder=$profile_unix/Documents/Zelmora
+programs_win="$profile\\AppData\\Local\\Programs\\Zelmora"
+programs=$profile_unix/AppData/Local/Programs/Zelmora
 shortcut=$profile_unix/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/Zelmora.lnk
+startup=$(win_out 60 reg query \
+    'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' /v Startup |
+    sed -n 's/^ *Startup *REG_SZ *//p')
+startup=$(win_out 60 winepath -u "$startup")
+startup=${startup%/}/Zelmora.lnk
 expect "dots per inch" "$(win_out 60 reg query \
     'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' /v LogPixels |
     sed -n 's/^ *LogPixels *REG_DWORD *//p')" 0x60
+# cmd runs the installer by a path without blanks.
+setup_win="C:\\$(basename "$setup")"
+cp "$setup" "$WINEPREFIX/drive_c/"
 
 # The value NAME of the uninstall entry under ROOT (HKCU or HKLM).
 entry=Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zelmora
@@ -142,15 +172,26 @@ read_shortcut() {
     ' "$1"
 }
 
-# check_installed MODE ROOT PROGRAMS_WIN: the files, the programs' PE
-# headers, the entry and the shortcut of an installation.
+# texts_for_windows DIR FILE...: each begins with the byte-order mark and
+# ends its lines with CR LF.
+texts_for_windows() {
+    local dir=$1 file
+    shift
+    for file; do
+        expect "$dir/$file: first bytes" "$(head -c 3 "$dir/$file" | od -An -tx1)" " ef bb bf"
+        ! grep -q $'[^\r]$' "$dir/$file" || fail "$dir/$file has a line without CR"
+    done
+}
+
+# check_installed MODE STARTUP: the files, the programs' PE headers, the
+# entry and the shortcuts of an installation; STARTUP 1 with the Startup
+# shortcut, 0 without.
 check_installed() {
-    local mode=$1 root=$2 programs_win=$3 programs
-    programs=$(win_out 60 winepath -u "$programs_win")
-    programs=${programs%/}
+    local mode=$1
     expect "$mode: installed files" "$(cd "$programs" && ls | tr '\n' ' ')" \
         "AVVISO-QT.txt COPYRIGHT-QT.txt GPL-3.txt LEGGIMI.txt LGPL-3.txt LICENSE.txt \
 disinstalla.exe tesmiLeggimi.txt zelmora-oggi.exe zelmora.exe "
+    texts_for_windows "$programs" LEGGIMI.txt tesmiLeggimi.txt AVVISO-QT.txt
     local exe kind headers dll flag
     for exe in zelmora.exe:GUI zelmora-oggi.exe:CUI; do
         kind=${exe#*:} exe=${exe%:*}
@@ -167,39 +208,60 @@ disinstalla.exe tesmiLeggimi.txt zelmora-oggi.exe zelmora.exe "
         done
     done
 
-    expect "$mode: DisplayName" "$(entry_value "$root" DisplayName)" Zelmora
-    expect "$mode: DisplayVersion" "$(entry_value "$root" DisplayVersion)" "$version"
-    expect "$mode: Publisher" "$(entry_value "$root" Publisher)" "Gli autori di Zelmora"
-    expect "$mode: DisplayIcon" "$(entry_value "$root" DisplayIcon)" "$programs_win\\zelmora.exe,0"
-    expect "$mode: InstallLocation" "$(entry_value "$root" InstallLocation)" "$programs_win"
-    expect "$mode: UninstallString" "$(entry_value "$root" UninstallString)" \
+    expect "$mode: DisplayName" "$(entry_value HKCU DisplayName)" Zelmora
+    expect "$mode: DisplayVersion" "$(entry_value HKCU DisplayVersion)" "$version"
+    expect "$mode: Publisher" "$(entry_value HKCU Publisher)" "Gli autori di Zelmora"
+    expect "$mode: DisplayIcon" "$(entry_value HKCU DisplayIcon)" "$programs_win\\zelmora.exe,0"
+    expect "$mode: InstallLocation" "$(entry_value HKCU InstallLocation)" "$programs_win"
+    expect "$mode: UninstallString" "$(entry_value HKCU UninstallString)" \
         "\"$programs_win\\disinstalla.exe\""
-    expect "$mode: QuietUninstallString" "$(entry_value "$root" QuietUninstallString)" \
+    expect "$mode: QuietUninstallString" "$(entry_value HKCU QuietUninstallString)" \
         "\"$programs_win\\disinstalla.exe\" /S"
-    expect "$mode: NoModify" "$(entry_value "$root" NoModify)" 0x1
-    expect "$mode: NoRepair" "$(entry_value "$root" NoRepair)" 0x1
+    expect "$mode: NoModify" "$(entry_value HKCU NoModify)" 0x1
+    expect "$mode: NoRepair" "$(entry_value HKCU NoRepair)" 0x1
+    expect "$mode: AvvioAutomatico" "$(entry_value HKCU AvvioAutomatico)" "0x$2"
     local size
-    size=$(entry_value "$root" EstimatedSize)
+    size=$(entry_value HKCU EstimatedSize)
     [ $((size)) -ge $(($(du -sk "$programs" | cut -f1) * 9 / 10)) ] ||
         fail "$mode: EstimatedSize $size KiB is less than the programs' folder"
+    [ -z "$(entry_value HKLM DisplayName)" ] || fail "$mode: an entry for all users"
 
-    expect "$mode: shortcut" "$(read_shortcut "$shortcut")" \
-        "$programs_win\\zelmora.exe"$'\n'"$folder_win"
+    local target="$programs_win\\zelmora.exe"$'\n'"$folder_win"
+    expect "$mode: Start-menu shortcut" "$(read_shortcut "$shortcut")" "$target"
+    if [ "$2" = 1 ]; then
+        expect "$mode: Startup shortcut" "$(read_shortcut "$startup")" "$target"
+    else
+        [ ! -e "$startup" ] || fail "$mode: a Startup shortcut"
+    fi
 }
 
-# uninstall MODE ROOT: the uninstaller as "Programs and Features" runs it
+# What an installation is made of: the programs' files with their times,
+# the entry, the shortcuts. Two alike: nothing was changed.
+installation() {
+    ls -l --time-style=+%s.%N "$programs"
+    win_out 60 reg query "HKCU\\$entry"
+    read_shortcut "$shortcut"
+    [ ! -e "$startup" ] || read_shortcut "$startup"
+}
+
+# uninstalled MODE: nothing of the programs is left.
+uninstalled() {
+    [ ! -e "$programs" ] || fail "$1: $programs is still there: $(ls "$programs" || true)"
+    [ ! -e "$shortcut" ] || fail "$1: the Start-menu shortcut is still there"
+    [ ! -e "$startup" ] || fail "$1: the Startup shortcut is still there"
+    [ -z "$(entry_value HKCU DisplayName)" ] || fail "$1: the uninstall entry is still there"
+}
+
+# uninstall MODE: the uninstaller as "Programs and Features" runs it
 # silently. It copies itself away and returns at once; the copy is done when
 # Wine has no program left.
 uninstall() {
-    local mode=$1 root=$2 programs quiet program
-    programs=$(win_out 60 winepath -u "$(entry_value "$root" InstallLocation)")
-    quiet=$(entry_value "$root" QuietUninstallString)
+    local quiet program
+    quiet=$(entry_value HKCU QuietUninstallString)
     program=$(printf '%s' "$quiet" | sed -n 's/^"\(.*\)" \/S$/\1/p')
-    win 120 "$program" /S || fail "$mode: the uninstaller failed"
-    timeout 120 "$wineserver" -w || fail "$mode: the uninstaller did not end"
-    [ ! -e "$programs" ] || fail "$mode: $programs is still there: $(ls "$programs")"
-    [ ! -e "$shortcut" ] || fail "$mode: the shortcut is still there"
-    [ -z "$(entry_value "$root" DisplayName)" ] || fail "$mode: the uninstall entry is still there"
+    win 120 "$program" /S || fail "$1: the uninstaller failed"
+    timeout 120 "$wineserver" -w || fail "$1: the uninstaller did not end"
+    uninstalled "$1"
 }
 
 # window NAME: the visible window of that exact title, waited for.
@@ -229,19 +291,149 @@ phrase_painted() {
     [ "$(phrase_pixels | convert -size 457x185 -depth 8 rgb:- -format %k info:)" -gt 1 ]
 }
 
-# --- Installed for this user -----------------------------------------------
-step "silent installation for this user"
-win 180 "$setup" /S || fail "the installer failed"
-# Whatever the installer started (an elevated copy of itself) has ended too.
-timeout 120 "$wineserver" -w || fail "the installer did not end"
-programs_win="$profile\\AppData\\Local\\Programs\\Zelmora"
-check_installed "per user" HKCU "$programs_win"
+# The installer's and the uninstaller's pages: a window of 497 x 361 at
+# 96 DPI (their message boxes, of the same title, are smaller), whose
+# buttons are clicked where they stand.
+wizard() {
+    local id
+    for _ in $(seq 300); do
+        for id in $(xdotool search --onlyvisible --name 'nstallazione di Zelmora' 2>/dev/null || true); do
+            WIDTH="" HEIGHT=""
+            eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null || true)"
+            if [ "${WIDTH}x$HEIGHT" = 497x361 ]; then
+                wizard_id=$id wizard_x=$X wizard_y=$Y
+                return 0
+            fi
+        done
+        sleep 0.2
+    done
+    fail "no installer or uninstaller window"
+}
+wizard_pixels() { import -window root -crop "497x361+$wizard_x+$wizard_y" rgb:- | cksum; }
+# The last page, like the first, has a dark picture on the left where the
+# others are light (the one that shows the progress too).
+picture_on_left() {
+    [ "$(import -window root -crop "1x1+$((wizard_x + 20))+$((wizard_y + 150))" png:- |
+        convert - -format '%[fx:intensity<0.5]' info:)" = 1 ]
+}
+# page [NAME [last]]: waits until the wizard shows a page other than the one
+# before, painted whole (alike for 0.3 seconds, less than a blink of the
+# caret), and the last page if asked; takes its picture NAME.
+page() {
+    local now="" before same=0
+    wizard
+    for _ in $(seq 300); do
+        before=$now
+        now=$(wizard_pixels)
+        if [ "$now" != "$shown_page" ] && [ "$now" = "$before" ] &&
+            { [ "${2:-}" != last ] || picture_on_left; }; then
+            same=$((same + 1))
+            [ "$same" -ge 3 ] && break
+        else
+            same=0
+        fi
+        sleep 0.1
+    done
+    [ "$same" -ge 3 ] || fail "the page \"${1:-}\" did not come"
+    shown_page=$now
+    [ -z "${1:-}" ] || shot "$1"
+}
+shown_page=""
+# next: "Avanti", "Installa", "Disinstalla" or "Chiudi", at x=324, y=327, 75 x 23.
+next() { xdotool mousemove --window "$wizard_id" 361 338 click 1; }
+# The message box of the installer or uninstaller, waited for.
+message_box() {
+    local id
+    for _ in $(seq 300); do
+        for id in $(xdotool search --onlyvisible --name 'nstallazione di Zelmora' 2>/dev/null || true); do
+            WIDTH="" HEIGHT=""
+            eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null || true)"
+            [ "${WIDTH}x$HEIGHT" != 497x361 ] && echo "$id" && return 0
+        done
+        sleep 0.2
+    done
+    fail "no message box"
+}
+# Waits until the uninstaller's copy of itself (Un.exe) has ended.
+uninstaller_ended() {
+    for _ in $(seq 300); do
+        xdotool search --class '^Un\.exe$' >/dev/null 2>&1 || return 0
+        sleep 0.2
+    done
+    fail "the uninstaller did not end"
+}
+
+# --- The installer driven page by page ---------------------------------------
+step "the installer, page by page"
+win 300 "$setup" &
+installer=$!
+page setup-1-welcome
+next
+page setup-2-components
+next
+page setup-3-folder
+next
+# The last page: "Avvia Zelmora" is chosen, "Chiudi" starts it.
+page setup-4-finish last
+next
+status=0
+wait "$installer" || status=$?
+expect "the installer: exit status" "$status" 0
+check_installed "installed" 1
 expect "the user's folder" "$(ls "$folder" | tr '\n' ' ')" "tesmi.txt tesmiLeggimi.txt "
-cmp "$folder/tesmi.txt" "$source_dir/examples/tesmi.txt" || fail "the sample phrases"
-cmp "$folder/tesmiLeggimi.txt" "$source_dir/examples/tesmiLeggimi.txt" || fail "the guide"
+texts_for_windows "$folder" tesmi.txt tesmiLeggimi.txt
+cmp "$folder/tesmi.txt" <(printf '\xef\xbb\xbf' && cat "$source_dir/examples/tesmi.txt") ||
+    fail "the sample phrases"
+cmp "$folder/tesmiLeggimi.txt" "$programs/tesmiLeggimi.txt" || fail "the guide"
+# The guide for Windows: its own sections, and those it shares with Linux's.
+! grep -qE 'bashrc|config/autostart|man zelmora' "$folder/tesmiLeggimi.txt" ||
+    fail "the guide for Windows speaks of Linux"
+grep -q "^IL BLOCCO NOTE" "$folder/tesmiLeggimi.txt" || fail "the guide is not the one for Windows"
+colours_section() { sed -n '/^IL FILE DEI COLORI/,/^\r$/p' "$1"; }
+diff <(colours_section "$source_dir/examples/tesmiLeggimi.txt") \
+    <(colours_section "$folder/tesmiLeggimi.txt") || fail "the guide's shared section"
+
+# --- While Zelmora runs -------------------------------------------------------
+# The installer's last page started Zelmora: it stays open while installing
+# and uninstalling are tried, which must change nothing.
+step "installing and uninstalling while Zelmora runs"
+main=$(window "$title") || fail "the last page did not start Zelmora"
+before=$(installation)
+# Asked after the folder, the installer ends on "Annulla".
+{ win 120 "$setup" || exit $?; } &
+installer=$!
+for _ in welcome components folder; do
+    page
+    next
+done
+box=$(message_box)
+shot setup-6-running
+xdotool key --window "$box" Escape 2>/dev/null
+status=0
+wait "$installer" || status=$?
+expect "installing over a running Zelmora, cancelled: exit status" "$status" 32
+expect "installing over a running Zelmora, cancelled" "$(installation)" "$before"
+expect "installing over a running Zelmora: exit status" \
+    "$(win_status 120 "$setup_win /S")" 32
+expect "installing over a running Zelmora" "$(installation)" "$before"
+win 60 "$programs_win\\disinstalla.exe" || fail "the uninstaller did not start"
+box=$(message_box)
+shot uninstall-1-running
+# Escape is "Annulla".
+xdotool key --window "$box" Escape 2>/dev/null
+uninstaller_ended
+expect "uninstalling a running Zelmora, cancelled" "$(installation)" "$before"
+# _?= keeps the uninstaller where it is, so that its status is seen.
+expect "uninstalling a running Zelmora silently: exit status" \
+    "$(win_status 120 "$programs_win\\disinstalla.exe /S _?=$programs_win")" 32
+expect "uninstalling a running Zelmora silently" "$(installation)" "$before"
+# "OK" at x=344, y=232, 65 x 33 (see below).
+xdotool mousemove --window "$main" $((344 + 32)) $((232 + 16)) click 1
+gone "$title"
+timeout 60 "$wineserver" -w || fail "Zelmora did not end"
 
 step "the program started in the user's folder: the client area"
-(cd "$folder" && exec timeout 120 "$wine" "$programs_win\\zelmora.exe") &
+(cd "$folder" && LC_ALL=$wine_locale exec timeout 120 "$wine" "$programs_win\\zelmora.exe") &
 program=$!
 main=$(window "$title") || fail "no window \"$title\""
 # Without a window manager Wine leaves the frame out: the X window is the
@@ -256,7 +448,8 @@ expect "OK: exit status" "$status" 0
 
 step "through the shortcut, on a Wine desktop with title bars"
 # The desktop ends with its last program.
-win 120 explorer /desktop=zelmora,1024x768 start "$(win_out 60 winepath -w "$shortcut")" &
+{ win 120 explorer /desktop=zelmora,1024x768 start "$(win_out 60 winepath -w "$shortcut")" ||
+    exit $?; } &
 desktop=$!
 main=$(window "$title") || fail "no window \"$title\" on the Wine desktop"
 # Wine draws the frame itself here: borders alike left, right and below,
@@ -300,12 +493,17 @@ gone "SCEGLI I COLORI"
 cmp "$folder/opzioni.txt" <(printf '16576\r\n-2147483633\r\n') ||
     fail "opzioni.txt: $(od -An -c "$folder/opzioni.txt")"
 
-step "the info window"
+step "the info window, then the guide in Notepad"
 click_main 456 240 16 16
 window "INFO" >/dev/null || fail "no info window"
 shot 4-info
-xdotool key Return
+# Tab takes the focus from "OK" to "Altre INFO".
+xdotool key Tab Return
 gone "INFO"
+timeout 60 xdotool search --sync --onlyvisible --name '^tesmiLeggimi\.txt - ' >/dev/null ||
+    fail "Altre INFO did not open the guide in Notepad"
+shot 5-guide
+win 60 taskkill /f /im notepad.exe >/dev/null
 
 step "OK ends the program"
 click_main 344 232 65 33
@@ -323,40 +521,81 @@ portable=$work/zip/zelmora-$version
 expect "the zip's files" "$(cd "$portable" && ls | tr '\n' ' ')" \
     "AVVISO-QT.txt COPYRIGHT-QT.txt GPL-3.txt LEGGIMI.txt LGPL-3.txt LICENSE.txt \
 tesmi.txt tesmiLeggimi.txt zelmora-oggi.exe zelmora.exe "
-programs=$profile_unix/AppData/Local/Programs/Zelmora
-for file in zelmora.exe zelmora-oggi.exe LICENSE.txt AVVISO-QT.txt; do
+for file in zelmora.exe zelmora-oggi.exe LICENSE.txt AVVISO-QT.txt LEGGIMI.txt tesmiLeggimi.txt; do
     cmp "$portable/$file" "$programs/$file" || fail "the zip's $file is not the installed one"
 done
+cmp "$portable/tesmi.txt" "$folder/tesmi.txt" || fail "the zip's tesmi.txt is not the installed one"
 phrase=$(cd "$portable" && win_out 60 zelmora-oggi.exe -q)
 phrase=${phrase%%$'\n'*}
 [ -n "$phrase" ] && tr -d '\r' <"$portable/tesmi.txt" | grep -xF -- "$phrase" >/dev/null ||
     fail "the portable zelmora-oggi printed \"$phrase\""
 
-step "silent uninstallation for this user"
+step "the uninstaller, page by page"
 cp -a "$folder" "$work/kept"
-uninstall "per user" HKCU
+win 60 "$programs_win\\disinstalla.exe" || fail "the uninstaller did not start"
+page uninstall-2-confirm
+next
+# The last page says the phrases and colours were kept.
+page uninstall-3-finish last
+next
+timeout 120 "$wineserver" -w || fail "the uninstaller did not end"
+uninstalled "the uninstaller"
 diff -r "$work/kept" "$folder" || fail "the uninstaller changed the user's folder"
 
-# --- Installed for all users, over the user's own files --------------------
-step "silent installation for all users over the user's changes"
+# --- Silent installations: the Startup shortcut as the user chose -------------
+step "a file in the place of the folder of phrases stops the installation"
+mv "$folder" "$work/folder"
+touch "$folder"
+expect "no folder of phrases: exit status" "$(win_status 180 "$setup_win /S")" 2
+rm "$folder"
+mv "$work/folder" "$folder"
+# Stopped half-way, it has its entry, and can be uninstalled.
+uninstall "stopped half-way"
+
+step "silent installation without the Startup shortcut, over the user's changes"
 printf 'Una frase tutta mia.\r\n----\r\n' >>"$folder/tesmi.txt"
 rm "$folder/tesmiLeggimi.txt"
 rm -rf "$work/kept"
 cp -a "$folder" "$work/kept"
-win 180 "$setup" /S /AllUsers || fail "the installer for all users failed"
-timeout 120 "$wineserver" -w || fail "the installer for all users did not end"
-check_installed "all users" HKLM 'C:\Program Files\Zelmora'
-[ -z "$(entry_value HKCU DisplayName)" ] || fail "all users: an entry for this user too"
-cmp "$folder/tesmiLeggimi.txt" "$source_dir/examples/tesmiLeggimi.txt" ||
-    fail "all users: the deleted guide did not come back"
+expect "/AVVIO=2: exit status" "$(win_status 120 "$setup_win /S /AVVIO=2")" 87
+[ -z "$(entry_value HKCU DisplayName)" ] || fail "/AVVIO=2 installed"
+expect "/AVVIO=0: exit status" "$(win_status 180 "$setup_win /S /AVVIO=0")" 0
+check_installed "/AVVIO=0" 0
+cmp "$folder/tesmiLeggimi.txt" "$programs/tesmiLeggimi.txt" || fail "the deleted guide did not come back"
 rm "$folder/tesmiLeggimi.txt"
-diff -r "$work/kept" "$folder" || fail "all users: the installer changed the user's files"
-cp "$source_dir/examples/tesmiLeggimi.txt" "$folder/"
+diff -r "$work/kept" "$folder" || fail "the installer changed the user's files"
+cp "$programs/tesmiLeggimi.txt" "$folder/"
+
+step "upgrades keep the choice"
+expect "upgrade: exit status" "$(win_status 180 "$setup_win /S")" 0
+check_installed "upgrade without it" 0
+expect "/AVVIO=1: exit status" "$(win_status 180 "$setup_win /S /AVVIO=1")" 0
+check_installed "/AVVIO=1" 1
+expect "upgrade: exit status" "$(win_status 180 "$setup_win /S")" 0
+check_installed "upgrade with it" 1
+
+step "silent uninstallation"
 rm -rf "$work/kept"
 cp -a "$folder" "$work/kept"
+uninstall "silent uninstallation"
+diff -r "$work/kept" "$folder" || fail "the silent uninstaller changed the user's folder"
 
-step "silent uninstallation for all users"
-uninstall "all users" HKLM
-diff -r "$work/kept" "$folder" || fail "all users: the uninstaller changed the user's folder"
+# --- An earlier installation for all users -----------------------------------
+step "an earlier installation for all users is reported"
+win 60 reg add "HKLM\\$entry" /v DisplayName /d Zelmora /f >/dev/null
+win 60 reg add "HKLM\\$entry" /v UninstallString \
+    /d '"C:\Program Files\Zelmora\disinstalla.exe"' /f >/dev/null
+expect "for all users: exit status" "$(win_status 120 "$setup_win /S")" 1638
+{ win 120 "$setup" || exit $?; } &
+installer=$!
+box=$(message_box)
+shot setup-5-all-users
+xdotool key --window "$box" Return 2>/dev/null
+status=0
+wait "$installer" || status=$?
+expect "for all users, asked: exit status" "$status" $((1638 % 256))
+[ ! -e "$programs" ] && [ -z "$(entry_value HKCU DisplayName)" ] ||
+    fail "installed beside the installation for all users"
+expect "the installation for all users" "$(entry_value HKLM DisplayName)" Zelmora
 
 echo "passed"
