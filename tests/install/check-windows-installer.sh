@@ -14,10 +14,12 @@
 #   leave everything whole;
 # - the installed program started from that folder at 96 DPI: its client
 #   area, then through the shortcut in a Wine desktop that draws title
-#   bars: the title, "Casuale", the colours dialog saving opzioni.txt with
-#   CR LF lines, the info window, the guide in Notepad, "OK";
-# - the zip: the same programs and texts, and zelmora-oggi reads the
-#   phrases beside it;
+#   bars: the title, "Casuale", the colours dialog with Windows' colour
+#   picker, saving opzioni.txt with CR LF lines, the info window, the guide
+#   in Notepad, "OK";
+# - the zip: the same programs and texts, zelmora-oggi reads the phrases
+#   beside it and a file of mixed encodings, zelmora.exe --version writes
+#   into a file;
 # - the uninstaller driven page by page, leaving the user's folder byte for
 #   byte;
 # - silent installations without the Startup shortcut, over the user's
@@ -483,12 +485,25 @@ done
 [ "$(phrase_pixels | cksum)" != "$before" ] || fail "Casuale left the phrase as it was"
 shot 2-casuale
 
-step "the colours dialog saves opzioni.txt"
+step "the colours dialog: Windows' colour picker, then OK saves opzioni.txt"
 click_main 424 240 20 20
 window "SCEGLI I COLORI" >/dev/null || fail "no colours dialog"
 shot 3-colours
-# Enter presses "OK", the default button.
-xdotool key Return
+# Tab from "OK" to "Annulla", then "scegli PRIMO PIANO": Windows' own colour
+# dialog (comdlg32), not Qt's "Seleziona colore". Cancelled, it changes
+# nothing.
+xdotool key Tab Tab Return
+picker=$(timeout 30 xdotool search --sync --onlyvisible --name '^(Colore|Colori|Color)$' |
+    head -n 1) || true
+[ -n "$picker" ] || fail "scegli PRIMO PIANO opened no Windows colour dialog"
+shot 3-colour-picker
+xdotool key Escape
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^(Colore|Colori|Color)$' >/dev/null 2>&1 || break
+    sleep 0.1
+done
+# Back to "OK", the default button, which Enter presses.
+xdotool key shift+Tab shift+Tab Return
 gone "SCEGLI I COLORI"
 cmp "$folder/opzioni.txt" <(printf '16576\r\n-2147483633\r\n') ||
     fail "opzioni.txt: $(od -An -c "$folder/opzioni.txt")"
@@ -518,6 +533,7 @@ step "the zip"
 mkdir "$work/zip"
 (cd "$work/zip" && cmake -E tar xf "$zip")
 portable=$work/zip/zelmora-$version
+portable_win=$(win_out 60 winepath -w "$portable")
 expect "the zip's files" "$(cd "$portable" && ls | tr '\n' ' ')" \
     "AVVISO-QT.txt COPYRIGHT-QT.txt GPL-3.txt LEGGIMI.txt LGPL-3.txt LICENSE.txt \
 tesmi.txt tesmiLeggimi.txt zelmora-oggi.exe zelmora.exe "
@@ -527,8 +543,25 @@ done
 cmp "$portable/tesmi.txt" "$folder/tesmi.txt" || fail "the zip's tesmi.txt is not the installed one"
 phrase=$(cd "$portable" && win_out 60 zelmora-oggi.exe -q)
 phrase=${phrase%%$'\n'*}
-[ -n "$phrase" ] && tr -d '\r' <"$portable/tesmi.txt" | grep -xF -- "$phrase" >/dev/null ||
+# The byte-order mark stands before the first phrase's first line.
+[ -n "$phrase" ] && tr -d '\r' <"$portable/tesmi.txt" | sed '1s/^\xEF\xBB\xBF//' |
+    grep -xF -- "$phrase" >/dev/null ||
     fail "the portable zelmora-oggi printed \"$phrase\""
+
+# A file an older Notepad added a phrase to in Windows-1252: both phrases
+# read right, whichever is today's.
+mkdir "$work/mixed"
+printf '\xEF\xBB\xBFcaff\xC3\xA8\r\n----\r\nperch\xE9\r\n----\r\n' >"$work/mixed/tesmi.txt"
+phrase=$(cd "$work/mixed" && win_out 60 "$portable_win\\zelmora-oggi.exe" -q)
+case $phrase in
+caffè | perché) ;;
+*) fail "a file of mixed encodings printed as \"$phrase\"" ;;
+esac
+
+# --help and --version typed into a file are written there.
+expect "zelmora.exe --version into a file" \
+    "$(cd "$portable" && win 60 zelmora.exe --version >"$work/version.txt" && tr -d '\r' <"$work/version.txt")" \
+    "zelmora $version"
 
 step "the uninstaller, page by page"
 cp -a "$folder" "$work/kept"
