@@ -4,17 +4,10 @@
 #include "runtime/platform_native.h"
 #include "runtime/services.h"
 #include "runtime/utf8.h"
+#include "runtime/windows_api.h"
 
 #include <chrono>
 #include <string>
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
 // After windows.h, which it needs.
 #include <shellapi.h>
 

@@ -3,6 +3,7 @@
 #include "app/error_messages.h"
 #include "runtime/platform.h"
 #include "runtime/utf8.h"
+#include "runtime/windows_api.h"
 #include "ui/desktop.h"
 
 #include <QDesktopServices>
@@ -10,14 +11,6 @@
 #include <QUrl>
 #include <QWidget>
 #include <system_error>
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
 // After windows.h, which it needs.
 #include <commdlg.h>
 

@@ -3,13 +3,7 @@
 #include "temp_dir.h"
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "runtime/windows_api.h"
 #else
 #include <chrono>
 #include <fcntl.h>
