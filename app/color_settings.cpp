@@ -6,6 +6,7 @@
 #include "runtime/platform.h"
 #include "runtime/utf8.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace zelmora {
@@ -79,20 +80,19 @@ std::vector<std::string> DelimitedValues(std::string_view bytes) {
 }
 
 void ReadColorSettings(ByteSource& source, ColorChoice& colors) {
-    std::string bytes(kMaxBytesRead, '\0');
-    std::size_t got = 0;
+    std::string bytes;
     try {
-        while (got < bytes.size()) {
-            const std::size_t n =
-                source.read(std::span<char>(bytes.data() + got, bytes.size() - got));
+        char block[4096];
+        while (bytes.size() < kMaxBytesRead) {
+            const std::size_t n = source.read(
+                std::span<char>(block, std::min(sizeof block, kMaxBytesRead - bytes.size())));
             if (n == 0)
                 break;
-            got += n;
+            bytes.append(block, n);
         }
     } catch (const RuntimeError&) {
         // A read that fails: what came before it is all there is.
     }
-    bytes.resize(got);
     const std::vector<std::string> values = DelimitedValues(bytes);
     std::int32_t* const targets[] = {&colors.foreColor, &colors.backColor};
     for (std::size_t i = 0; i < 2 && i < values.size(); ++i)

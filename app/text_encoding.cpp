@@ -19,8 +19,6 @@ constexpr std::array<char16_t, 32> kHighControls = {
 } // namespace
 
 std::string DecodePhraseBytes(std::string_view bytes) {
-    if (IsValidUtf8(bytes))
-        return std::string(bytes);
     // Run by run: what is valid UTF-8 stays, each byte that is not is read
     // as Windows-1252. A file a UTF-8 editor and an older Notepad both wrote
     // to, or a path whose folders were named on different systems, so reads

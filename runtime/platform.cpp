@@ -89,6 +89,25 @@ std::filesystem::path::string_type temporaryPrefix(const std::filesystem::path& 
     return prefix.native();
 }
 
+// The process that made a temporary file, from the "PID-N-TICK" that ends
+// its name; nothing for any other ending.
+std::optional<unsigned long> leftoverOwner(std::string_view ending) {
+    std::optional<unsigned long> owner;
+    for (int number = 0; number < 3; ++number) {
+        if (number > 0 && !ending.starts_with('-'))
+            return std::nullopt;
+        ending.remove_prefix(number > 0 ? 1 : 0);
+        unsigned long value = 0;
+        const auto [next, error] =
+            std::from_chars(ending.data(), ending.data() + ending.size(), value);
+        if (error != std::errc())
+            return std::nullopt;
+        owner = owner ? owner : value;
+        ending.remove_prefix(static_cast<std::size_t>(next - ending.data()));
+    }
+    return ending.empty() ? owner : std::nullopt;
+}
+
 } // namespace
 
 NewFile CreateBeside(const std::filesystem::path& target, unsigned mode,
@@ -116,30 +135,11 @@ void RemoveLeftoversBeside(const std::filesystem::path& target) {
         const auto name = entries->path().filename().native();
         if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
             continue;
-        // PID-N-TICK, three numbers: the process that made it comes first.
-        std::string rest;
+        std::string ending;
         for (const auto c : name.substr(prefix.size()))
-            rest += (c >= '0' && c <= '9') || c == '-' ? static_cast<char>(c) : '?';
-        std::optional<unsigned long> owner;
-        int numbers = 0;
-        for (const char *at = rest.data(), *end = at + rest.size();;) {
-            unsigned long value = 0;
-            const auto [next, error] = std::from_chars(at, end, value);
-            if (error != std::errc()) {
-                numbers = 0;
-                break;
-            }
-            if (++numbers == 1)
-                owner = value;
-            if (next == end)
-                break;
-            if (*next != '-') {
-                numbers = 0;
-                break;
-            }
-            at = next + 1;
-        }
-        if (numbers != 3)
+            ending += (c >= '0' && c <= '9') || c == '-' ? static_cast<char>(c) : '?';
+        const std::optional<unsigned long> owner = leftoverOwner(ending);
+        if (!owner)
             continue;
         // A save of this process is never under way while another begins.
         if (*owner == CurrentProcessId() || ProcessGone(*owner)) {

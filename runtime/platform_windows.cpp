@@ -209,9 +209,10 @@ void ReplaceWhole(const std::filesystem::path& path, std::string_view bytes) {
     if (existed && (attributes & FILE_ATTRIBUTE_READONLY))
         throw RuntimeError(kPathFileAccess, PathText(path), Cause::PermissionDenied);
 
-    // A read-only file is not replaced either; one that may be written is
-    // rewritten where it stands when its folder takes no new file. (The
-    // handle is not kept open: an open file cannot be replaced.)
+    // A file this user may not write (its access list) is not replaced
+    // either; one that may be written is rewritten where it stands when its
+    // folder takes no new file. (The handle is not kept open: an open file
+    // cannot be replaced.)
     const auto openExisting = [&target] {
         return CreateFileW(target.c_str(), GENERIC_WRITE,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,

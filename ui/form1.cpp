@@ -129,15 +129,15 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
         connect(button, &QPushButton::clicked, this, design.command);
         if (previous)
             setTabOrder(previous, button);
-        okButton_ = okButton_ ? okButton_ : button;
         previous = button;
     }
-    // The crayons.
-    previous->setIcon(Picture(QStringLiteral("crayons.png")));
-    previous->setIconSize(QSize(16, 16));
-    previous->setToolTip(QStringLiteral("scegli i colori"));
-    previous->setAccessibleName(previous->toolTip());
-    previous->setCursor(Qt::PointingHandCursor);
+    okButton_ = findChild<QPushButton*>(QStringLiteral("OKButton"));
+    auto* opzioni = findChild<QPushButton*>(QStringLiteral("opzioni"));
+    opzioni->setIcon(Picture(QStringLiteral("crayons.png")));
+    opzioni->setIconSize(QSize(16, 16));
+    opzioni->setToolTip(QStringLiteral("scegli i colori"));
+    opzioni->setAccessibleName(opzioni->toolTip());
+    opzioni->setCursor(Qt::PointingHandCursor);
 
     // The info picture in its sunken frame: a mouse click opens the info
     // window, and it never takes the focus.

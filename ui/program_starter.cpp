@@ -47,20 +47,28 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
     std::filesystem::path file = platform::PathFromText(call.file);
     refuseWhatIsNoFile(file);
 
-    const QString notepad = QStandardPaths::findExecutable(QLatin1String(kNotepad));
-    if (!notepad.isEmpty() && QProcess::startDetached(notepad, {ToQString(call.file)}))
+    // Detached, notepad outlives this program: it writes to the null device,
+    // never into an output that may close under it.
+    QProcess notepad;
+    notepad.setProgram(QStandardPaths::findExecutable(QLatin1String(kNotepad)));
+    notepad.setArguments({ToQString(call.file)});
+    notepad.setStandardInputFile(QProcess::nullDevice());
+    notepad.setStandardOutputFile(QProcess::nullDevice());
+    notepad.setStandardErrorFile(QProcess::nullDevice());
+    if (!notepad.program().isEmpty() && notepad.startDetached())
         return;
 
+    const bool canOpen = opener_.available();
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
         if (!call.fallback.empty() && std::filesystem::is_regular_file(call.fallback, ec))
             file = call.fallback;
         else if (call.missing == Missing::Report)
             throw platform::NotFoundError(file);
-        else if (opener_.available())
+        else if (canOpen)
             platform::CreateIfMissing(file);
     }
-    if (!opener_.available())
+    if (!canOpen)
         return report(EditorProblem::NoOpener, file, parent);
     opener_.open(file, [this, file, over = QPointer<QWidget>(parent)](EditorProblem problem) {
         report(problem, file, over.data());

@@ -293,23 +293,30 @@ phrase_painted() {
     [ "$(phrase_pixels | convert -size 457x185 -depth 8 rgb:- -format %k info:)" -gt 1 ]
 }
 
-# The installer's and the uninstaller's pages: a window of 497 x 361 at
-# 96 DPI (their message boxes, of the same title, are smaller), whose
-# buttons are clicked where they stand.
-wizard() {
-    local id
+# installer_window page|box: waits for a window of the installer or the
+# uninstaller: a page is 497 x 361 at 96 DPI, a message box (of the same
+# title) is smaller. Sets found_id, found_x and found_y.
+installer_window() {
+    local id size
     for _ in $(seq 300); do
         for id in $(xdotool search --onlyvisible --name 'nstallazione di Zelmora' 2>/dev/null || true); do
             WIDTH="" HEIGHT=""
             eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null || true)"
-            if [ "${WIDTH}x$HEIGHT" = 497x361 ]; then
-                wizard_id=$id wizard_x=$X wizard_y=$Y
+            size=box
+            [ "${WIDTH}x$HEIGHT" = 497x361 ] && size=page
+            if [ "$size" = "$1" ]; then
+                found_id=$id found_x=$X found_y=$Y
                 return 0
             fi
         done
         sleep 0.2
     done
-    fail "no installer or uninstaller window"
+    return 1
+}
+# The page on show, whose buttons are clicked where they stand.
+wizard() {
+    installer_window page || fail "no installer or uninstaller window"
+    wizard_id=$found_id wizard_x=$found_x wizard_y=$found_y
 }
 wizard_pixels() { import -window root -crop "497x361+$wizard_x+$wizard_y" rgb:- | cksum; }
 # The last page, like the first, has a dark picture on the left where the
@@ -345,16 +352,8 @@ shown_page=""
 next() { xdotool mousemove --window "$wizard_id" 361 338 click 1; }
 # The message box of the installer or uninstaller, waited for.
 message_box() {
-    local id
-    for _ in $(seq 300); do
-        for id in $(xdotool search --onlyvisible --name 'nstallazione di Zelmora' 2>/dev/null || true); do
-            WIDTH="" HEIGHT=""
-            eval "$(xdotool getwindowgeometry --shell "$id" 2>/dev/null || true)"
-            [ "${WIDTH}x$HEIGHT" != 497x361 ] && echo "$id" && return 0
-        done
-        sleep 0.2
-    done
-    fail "no message box"
+    installer_window box || fail "no message box"
+    echo "$found_id"
 }
 # Waits until the uninstaller's copy of itself (Un.exe) has ended.
 uninstaller_ended() {
