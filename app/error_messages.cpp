@@ -7,10 +7,11 @@ namespace zelmora {
 
 namespace {
 
-// A path between quotes, shown the way phrase text is: a folder named in
-// another encoding still reads as letters, not as broken bytes.
+// A path between quotes, each of its names decoded as phrase text is: a
+// folder named in another encoding still reads as letters, not as broken
+// bytes.
 std::string quoted(const std::string& file) {
-    return "\u201C" + DecodePhraseBytes(file.empty() ? std::string("?") : file) + "\u201D";
+    return "\u201C" + DecodePathBytes(file.empty() ? std::string("?") : file) + "\u201D";
 }
 
 std::string withCause(std::string text, const RuntimeError& error) {

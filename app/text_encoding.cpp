@@ -19,26 +19,31 @@ constexpr std::array<char16_t, 32> kHighControls = {
 } // namespace
 
 std::string DecodePhraseBytes(std::string_view bytes) {
-    // Run by run: what is valid UTF-8 stays, each byte that is not is read
-    // as Windows-1252. A file a UTF-8 editor and an older Notepad both wrote
-    // to, or a path whose folders were named on different systems, so reads
-    // right throughout.
+    if (IsValidUtf8(bytes))
+        return std::string(bytes);
     std::string out;
     out.reserve(bytes.size() + bytes.size() / 4);
-    for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t length = Utf8SequenceLength(bytes, at);
-        if (length > 0) {
-            out.append(bytes.substr(at, length));
-            at += length;
-            continue;
-        }
-        const auto b = static_cast<std::uint8_t>(bytes[at++]);
+    for (const char c : bytes) {
+        const auto b = static_cast<std::uint8_t>(c);
         if (b >= 0x80 && b < 0xA0)
             AppendUtf8(out, kHighControls[b - 0x80]);
         else
             AppendUtf8(out, b);
     }
     return out;
+}
+
+std::string DecodePathBytes(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t at = 0;;) {
+        const std::size_t slash = bytes.find('/', at);
+        out += DecodePhraseBytes(bytes.substr(at, slash - at));
+        if (slash == std::string_view::npos)
+            return out;
+        out += '/';
+        at = slash + 1;
+    }
 }
 
 std::string PhraseForDisplay(std::string_view phraseBytes) {

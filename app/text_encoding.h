@@ -8,10 +8,16 @@
 namespace zelmora {
 
 // Phrase files come from Windows editors (Windows-1252) and from Linux ones
-// (UTF-8), and sometimes from both. Each run of bytes that is valid UTF-8 is
-// taken as UTF-8; each byte that is not is read as Windows-1252. The result
-// is always valid UTF-8.
+// (UTF-8), and sometimes from both, one phrase in each. A text that is valid
+// UTF-8 as a whole is UTF-8; any other is Windows-1252 as a whole, since an
+// accented letter followed by a Word quote ("\xC8\x94", "È”") is valid UTF-8
+// on its own and would turn into a letter of another script. The result is
+// always valid UTF-8.
 std::string DecodePhraseBytes(std::string_view bytes);
+
+// A path decoded name by name, each folder or file name whole as above: the
+// folders of one path may have been named on different systems.
+std::string DecodePathBytes(std::string_view bytes);
 
 // A phrase as it is shown: decoded as above, its lines joined by "\n" (the
 // phrase routines join them with CR LF, as the file does).

@@ -121,7 +121,7 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
         directory = platform::PathFromText(*options.directory);
         std::error_code ec;
         const auto status = std::filesystem::status(directory, ec);
-        named = "\u201C" + DecodePhraseBytes(platform::PathText(directory)) + "\u201D";
+        named = "\u201C" + DecodePathBytes(platform::PathText(directory)) + "\u201D";
         if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
             result.err = told(named + " non \u00E8 una cartella.");
             result.status = kOggiMissing;

@@ -35,6 +35,8 @@ RuntimeError FileError(int number, const std::filesystem::path& path, int error)
 }
 
 RuntimeError NotFoundError(const std::filesystem::path& path) {
+    if (const auto target = DanglingLinkTarget(path))
+        return RuntimeError(kFileNotFound, PathText(path), Cause::DanglingLink, *target);
     return RuntimeError(kFileNotFound, PathText(path),
                         path.is_relative() && WorkingFolderGone() ? Cause::WorkingFolderGone
                                                                   : Cause::Missing);

@@ -74,7 +74,8 @@ std::string ErrorText(int error);
 RuntimeError FileError(int number, const std::filesystem::path& path, int error);
 
 // Error 53 about `path`, found missing by a look rather than by a failed
-// call: told as a deleted working folder where that is why.
+// call: told as a link to nothing, or as a deleted working folder, where
+// that is why.
 RuntimeError NotFoundError(const std::filesystem::path& path);
 
 // A path as the user should read it in a message, as UTF-8 text; never

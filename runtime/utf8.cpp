@@ -92,12 +92,6 @@ std::size_t Utf8LengthFromLead(char lead) {
     return 0;
 }
 
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
-    std::size_t next = at;
-    char32_t c = 0;
-    return decodeUtf8(bytes, next, c) ? next - at : 0;
-}
-
 bool IsValidUtf8(std::string_view bytes) {
     char32_t c = 0;
     for (std::size_t i = 0; i < bytes.size();)

@@ -27,10 +27,6 @@ void AppendUtf8(std::string& out, char32_t c);
 // byte, or one UTF-8 never uses).
 std::size_t Utf8LengthFromLead(char lead);
 
-// The length of the valid UTF-8 character that starts at `bytes[at]`; 0
-// when the bytes there are none (overlong forms and surrogates included).
-std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at);
-
 bool IsValidUtf8(std::string_view bytes);
 
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.

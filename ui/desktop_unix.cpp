@@ -45,6 +45,7 @@ struct StartingQt {
     std::string platform;        // the platform asked for (empty: Qt's own choice)
     std::string display;         // the display named by -display, if any
     bool displayRefused = false; // Qt could not connect to the display
+    bool waylandRefused = false; // ... and it was a Wayland display
     std::string pluginNamed;     // the platform Qt last said it could not load
 } starting;
 
@@ -57,6 +58,13 @@ std::string quotedPart(const std::string& text) {
 
 // Where the window would have been shown, for the message that it cannot be.
 std::string unreachableDisplay() {
+    // Asked for Wayland, the X display (which may well be there) is no matter.
+    if (starting.waylandRefused) {
+        if (const std::string wayland = environmentValue("WAYLAND_DISPLAY"); !wayland.empty())
+            return "impossibile collegarsi a WAYLAND_DISPLAY=" + wayland;
+        return "impossibile collegarsi al display Wayland wayland-0 (WAYLAND_DISPLAY non "
+               "impostato)";
+    }
     if (!starting.display.empty())
         return "impossibile collegarsi al display " + starting.display;
     if (const std::string x11 = environmentValue("DISPLAY"); !x11.empty())
@@ -99,12 +107,19 @@ void whileStarting(QtMsgType type, const QMessageLogContext& context, const QStr
         platform::WriteStandardError("zelmora: " + why + "\n");
         std::_Exit(1);
     }
+    // Qt 6.4 tells of a Wayland display it cannot reach with no category.
+    if (text.starts_with("Failed to create wl_display")) {
+        starting.displayRefused = starting.waylandRefused = true;
+        return;
+    }
     if (context.category && std::string_view(context.category).starts_with("qt.qpa")) {
-        if (text.find("could not connect to display") != std::string::npos ||
-            text.find("Failed to create wl_display") != std::string::npos)
+        if (text.find("could not connect to display") != std::string::npos) {
+            // The X display, tried after Wayland ("wayland;xcb"), is the one to name.
             starting.displayRefused = true;
-        else if (text.find("platform plugin") != std::string::npos)
+            starting.waylandRefused = false;
+        } else if (text.find("platform plugin") != std::string::npos) {
             starting.pluginNamed = quotedPart(text);
+        }
         return;
     }
     if (qtHandler)
@@ -130,8 +145,9 @@ std::optional<int> CheckScreen(int argc, char** argv) {
     if (starting.platform.empty())
         starting.platform = environmentValue("QT_QPA_PLATFORM");
     starting.display = optionValue(argc, argv, "-display");
-    const bool needsDisplay = starting.platform.empty() || starting.platform.starts_with("xcb") ||
-                              starting.platform.starts_with("wayland");
+    // Wayland asked for by name has a display without WAYLAND_DISPLAY too:
+    // wayland-0. Whether it answers, Qt finds out.
+    const bool needsDisplay = starting.platform.empty() || starting.platform.starts_with("xcb");
     if (needsDisplay && starting.display.empty() && environmentValue("DISPLAY").empty() &&
         environmentValue("WAYLAND_DISPLAY").empty()) {
         platform::WriteStandardError(

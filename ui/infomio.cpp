@@ -125,8 +125,8 @@ void InfoWindow::centreOnScreen() {
     if (!screen)
         return;
     // The window's own frame is known only once it is shown: the main
-    // window's is its measure.
-    const QMargins frame = WindowFrame(owner ? *owner : *this);
+    // window's real one is its measure, and none where none is drawn.
+    const QMargins frame = owner ? DrawnFrame(*owner) : WindowFrame(*this);
     QRect outer(QPoint(0, 0), size().grownBy(frame));
     outer.moveCenter(screen->availableGeometry().center());
     // The position of a window includes its frame.

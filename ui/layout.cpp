@@ -86,15 +86,18 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     return button;
 }
 
+QMargins DrawnFrame(const QWidget& window) {
+    if (!window.isVisible())
+        return {};
+    const QRect outer = window.frameGeometry();
+    const QRect inner = window.geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
 QMargins WindowFrame(const QWidget& window) {
-    if (window.isVisible()) {
-        const QRect outer = window.frameGeometry();
-        const QRect inner = window.geometry();
-        const QMargins drawn(inner.left() - outer.left(), inner.top() - outer.top(),
-                             outer.right() - inner.right(), outer.bottom() - inner.bottom());
-        if (!drawn.isNull())
-            return drawn;
-    }
+    if (const QMargins drawn = DrawnFrame(window); !drawn.isNull())
+        return drawn;
     const int border = 4;
     const int title = window.style()->pixelMetric(QStyle::PM_TitleBarHeight) + border;
     return {border, title, border, border};

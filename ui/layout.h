@@ -43,9 +43,13 @@ QIcon Picture(const QString& file);
 // screen.
 QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window);
 
-// The frame round a top-level window: as the window system has drawn it, or,
-// before the window is shown, as it will likely be (the style's title bar
-// and a thin border).
+// The frame the window system has drawn round a shown top-level window;
+// none where it draws none (no window manager) or before the window is shown.
+QMargins DrawnFrame(const QWidget& window);
+
+// The frame round a top-level window, for placing it before it has one: as
+// the window system has drawn it, or as it will likely be (the style's title
+// bar and a thin border).
 QMargins WindowFrame(const QWidget& window);
 
 // Puts a top-level window with its client area's top-left corner at `place`

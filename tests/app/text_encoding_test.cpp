@@ -1,4 +1,8 @@
+#include "app/error_messages.h"
 #include "app/text_encoding.h"
+#include "archive/phrase_archive.h"
+#include "runtime/byte_source.h"
+#include "runtime/errors.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -44,18 +48,46 @@ TEST(TextEncoding, ReadsOtherBytesAsWindows1252) {
     });
 }
 
-// A file saved partly by a UTF-8 editor and partly by one that wrote
-// Windows-1252 (a phrase added in an older Notepad), or a path with one
-// folder named in each: every run is read in its own encoding.
-TEST(TextEncoding, TextThatMixesTheTwoIsReadRunByRun) {
+// An accented capital or letter before the quote, dash or ellipsis Word puts
+// in makes two bytes that are valid UTF-8 on their own ("\xC8\x94" is U+0214):
+// the phrase is not valid UTF-8 as a whole, so all of it is Windows-1252.
+TEST(TextEncoding, PhraseThatIsNotUtf8AsAWholeIsWindows1252AsAWhole) {
     ExpectDecodes({
-        {"a phrase of each", "caff\xC3\xA8\r\n----\r\nperch\xE9\r\n----\r\n",
-         "caff\xC3\xA8\r\n----\r\nperch\xC3\xA9\r\n----\r\n"},
-        {"a path with a folder of each", "/home/anna/citt\xC3\xA0/vecchia-\xE8",
-         "/home/anna/citt\xC3\xA0/vecchia-\xC3\xA8"},
-        {"side by side", "\xC3\xA8 \xE8\xE2\x82\xAC\x80",
-         "\xC3\xA8 \xC3\xA8\xE2\x82\xAC\xE2\x82\xAC"},
+        {"capital E grave before a closing quote",
+         "\x93"
+         "DIO C\x92\xC8\x94",
+         "\u201CDIO C\u2019\u00C8\u201D"},
+        {"i grave before an ellipsis and a quote", "\x93Ma cos\xEC\x85\x94",
+         "\u201CMa cos\u00EC\u2026\u201D"},
+        {"U grave before an ellipsis", "PI\xD9 GI\xD9\x85:", "PI\u00D9 GI\u00D9\u2026:"},
+        {"UTF-8 beside Windows-1252", "\xC3\xA8 \xE8", "\u00C3\u00A8 \u00E8"},
     });
+}
+
+// A file that a UTF-8 editor and an older Notepad both wrote to reads right
+// phrase by phrase; a path whose folders were named on different systems,
+// name by name, in the messages that show it.
+TEST(TextEncoding, EachPhraseOfAFileAndEachNameOfAPathIsReadInItsOwnEncoding) {
+    const std::string file = "Caff\xC3\xA8 \xE2\x80\x9C"
+                             "forte\xE2\x80\x9D\r\n----\r\n"
+                             "\x93"
+                             "DIO C\x92\xC8\x94\r\ncos\xEC\x85\x94\r\n----\r\n";
+    std::vector<std::string> shown;
+    for (int n = 1; n <= 2; ++n) {
+        MemorySource source(file);
+        std::string phrase;
+        LoadPhrase(source, n, phrase);
+        shown.push_back(PhraseForDisplay(phrase));
+    }
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{"Caff\u00E8 \u201Cforte\u201D",
+                                        "\u201CDIO C\u2019\u00C8\u201D\ncos\u00EC\u2026\u201D"}));
+
+    const std::string path = "/home/anna/citt\xC3\xA0/PI\xD9 GI\xD9\x85/tesmi.txt";
+    const std::string decoded = "/home/anna/citt\u00E0/PI\u00D9 GI\u00D9\u2026/tesmi.txt";
+    EXPECT_EQ(DecodePathBytes(path), decoded);
+    EXPECT_EQ(ErrorMessage(RuntimeError(kFileNotFound, path)),
+              "Il file \u201C" + decoded + "\u201D non \u00E8 stato trovato.");
 }
 
 TEST(TextEncoding, InvalidUtf8FallsBackToWindows1252) {
