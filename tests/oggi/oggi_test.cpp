@@ -140,16 +140,17 @@ TEST(ZelmoraOggi, ReportsAMissingOrUnreadablePhraseFile) {
 
 // A link to nothing is named as the window names it, not as a missing file.
 TEST(ZelmoraOggi, CallsALinkToNothingAsTheWindowDoes) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links are tried on Unix: Wine makes none to rely on";
+#else
     TempDir dir;
-    std::error_code ec;
-    std::filesystem::create_symlink(dir / "altrove.txt", dir / "tesmi.txt", ec);
-    if (ec)
-        GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    std::filesystem::create_symlink(dir / "altrove.txt", dir / "tesmi.txt");
     const OggiResult result = Today(dir.path());
     EXPECT_EQ(result.err, "zelmora-oggi: il file \u201C" + platform::PathText(dir / "tesmi.txt") +
                               "\u201D \u00E8 un collegamento a un file che non esiste (\u201C" +
                               platform::PathText(dir / "altrove.txt") + "\u201D).\n");
     EXPECT_EQ(result.status, kOggiMissing);
+#endif
 }
 
 TEST(ZelmoraOggi, AnswersAtOnceWhenItsFilesAreNotOrdinaryFiles) {
