@@ -131,18 +131,19 @@ ZELMORA_AVX2 __m256i lineEnds32(const char* at) {
                            _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
 }
 
+// The 32 bytes from `at`, each all ones where it is a hyphen.
+ZELMORA_AVX2 __m256i hyphens32(const char* at) {
+    return _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)),
+                             _mm256_set1_epi8('-'));
+}
+
 // Bit k: a separator line begins at at + k. Each of the six bytes of a
 // separator and its two line ends is compared for all 32 places at once, so
 // the search has no branch that depends on the text.
 ZELMORA_AVX2 std::uint32_t separators32(const char* at) {
-    const __m256i hyphens = _mm256_set1_epi8('-');
-    const auto hyphensAt = [&](std::size_t i) ZELMORA_AVX2 {
-        return _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + i)),
-                                 hyphens);
-    };
     const __m256i ends = _mm256_and_si256(lineEnds32(at - 1), lineEnds32(at + kSeparatorLength));
-    const __m256i four = _mm256_and_si256(_mm256_and_si256(hyphensAt(0), hyphensAt(1)),
-                                          _mm256_and_si256(hyphensAt(2), hyphensAt(3)));
+    const __m256i four = _mm256_and_si256(_mm256_and_si256(hyphens32(at), hyphens32(at + 1)),
+                                          _mm256_and_si256(hyphens32(at + 2), hyphens32(at + 3)));
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(ends, four)));
 }
 

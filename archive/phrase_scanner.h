@@ -85,7 +85,8 @@ private:
 
     ByteSource& source_;
     std::size_t blockSize_;
-    Search search_;
+    // Without a vector search (on ARM) no search reads it: all are portable.
+    [[maybe_unused]] Search search_;
     std::unique_ptr<char[]> storage_;
     // The unread bytes are [pos_, end_). The byte before pos_ is always kept:
     // a line begins at pos_ exactly when that byte is a line end.
