@@ -181,7 +181,7 @@ Search widest() {
 
 } // namespace
 
-bool PhraseScanner::Has(Search search) {
+bool PhraseScanner::has(Search search) {
     switch (search) {
     case Search::Fastest:
     case Search::Portable:
@@ -194,18 +194,18 @@ bool PhraseScanner::Has(Search search) {
     return false;
 }
 
-PhraseScanner::Search PhraseScanner::Chosen() {
-    static const Search chosen = [] {
+PhraseScanner::Search PhraseScanner::chosen() {
+    static const Search choice = [] {
         if (const char* named = std::getenv("ZELMORA_SEARCH"))
             for (const Search search : {Search::Portable, Search::Sse2, Search::Avx2})
-                if (NameOf(search) == named && Has(search))
+                if (nameOf(search) == named && has(search))
                     return search;
         return widest();
     }();
-    return chosen;
+    return choice;
 }
 
-std::string_view PhraseScanner::NameOf(Search search) {
+std::string_view PhraseScanner::nameOf(Search search) {
     switch (search) {
     case Search::Fastest:
         return "fastest";
@@ -222,7 +222,7 @@ std::string_view PhraseScanner::NameOf(Search search) {
 PhraseScanner::PhraseScanner(ByteSource& source, std::size_t blockSize, Search search)
     : source_(source)
     , blockSize_(std::max<std::size_t>(blockSize, 1))
-    , search_(search == Search::Fastest || !Has(search) ? Chosen() : search)
+    , search_(search == Search::Fastest || !has(search) ? chosen() : search)
     , storage_(std::make_unique_for_overwrite<char[]>(kKeep + kCacheLine + blockSize_ + 1)) {
     // Each read lands on a cache-line boundary: a file's pages are copied
     // there far faster than to an address off the boundary.

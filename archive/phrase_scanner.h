@@ -37,18 +37,18 @@ public:
 
     // Whether this build and this processor have `search` (Fastest and
     // Portable always).
-    static bool Has(Search search);
+    static bool has(Search search);
 
     // The search Fastest stands for in this run: the widest one, unless the
     // environment variable ZELMORA_SEARCH names another that the processor
     // has ("portable", "sse2", "avx2"), as the benchmark does to time each.
-    static Search Chosen();
+    static Search chosen();
 
     // The name ZELMORA_SEARCH gives `search`; "fastest" for Fastest.
-    static std::string_view NameOf(Search search);
+    static std::string_view nameOf(Search search);
 
     // Reads `source` blockSize bytes at a time (1 at the least), searching
-    // with `search`, or with Chosen() when the processor lacks it.
+    // with `search`, or with chosen() when the processor lacks it.
     explicit PhraseScanner(ByteSource& source, std::size_t blockSize = kDefaultBlockSize,
                            Search search = Search::Fastest);
 

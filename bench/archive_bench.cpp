@@ -45,9 +45,9 @@ int main(int argc, char* argv[]) {
     if (argc > 2 && std::string_view(argv[1]) == "--search") {
         const std::string_view name = argv[2];
         for (const Search named : {Search::Portable, Search::Sse2, Search::Avx2})
-            if (zelmora::PhraseScanner::NameOf(named) == name)
+            if (zelmora::PhraseScanner::nameOf(named) == name)
                 search = named;
-        if (search == Search::Fastest || !zelmora::PhraseScanner::Has(search)) {
+        if (search == Search::Fastest || !zelmora::PhraseScanner::has(search)) {
             std::fprintf(stderr, "%s: ricerca \"%s\" sconosciuta o assente su questo processore\n",
                          program, argv[2]);
             return 2;
@@ -56,8 +56,8 @@ int main(int argc, char* argv[]) {
         argv += 2;
     }
     if (argc == 2 && std::string_view(argv[1]) == "search") {
-        const Search used = search == Search::Fastest ? zelmora::PhraseScanner::Chosen() : search;
-        std::printf("%s\n", std::string(zelmora::PhraseScanner::NameOf(used)).c_str());
+        const Search used = search == Search::Fastest ? zelmora::PhraseScanner::chosen() : search;
+        std::printf("%s\n", std::string(zelmora::PhraseScanner::nameOf(used)).c_str());
         return 0;
     }
     if (argc < 3)

@@ -164,7 +164,7 @@ void checkScanner(std::string_view file, const Model& model, std::int64_t n, std
                   std::size_t chunk, PhraseScanner::Search search) {
     const std::string where =
         " (block size " + std::to_string(blockSize) + ", reads of " + std::to_string(chunk) +
-        ", search " + std::string(PhraseScanner::NameOf(search)) + ", file " + shown(file) + ")";
+        ", search " + std::string(PhraseScanner::nameOf(search)) + ", file " + shown(file) + ")";
     const std::size_t limit = file.size() + 1;
     {
         TrickleSource source(file, chunk);
@@ -226,7 +226,7 @@ void CheckPhraseFile(std::string_view file, std::int64_t n,
     using Search = PhraseScanner::Search;
     for (const std::size_t blockSize : blockSizes)
         for (const auto search : {Search::Portable, Search::Sse2, Search::Avx2})
-            if (PhraseScanner::Has(search))
+            if (PhraseScanner::has(search))
                 checkScanner(file, model, n, blockSize, file.size() + 1, search);
 }
 

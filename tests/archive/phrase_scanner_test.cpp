@@ -15,7 +15,7 @@ namespace zelmora {
 
 // The search's name in gtest's messages.
 void PrintTo(PhraseScanner::Search search, std::ostream* out) {
-    *out << PhraseScanner::NameOf(search);
+    *out << PhraseScanner::nameOf(search);
 }
 
 namespace {
@@ -45,7 +45,7 @@ std::vector<Reading> AllReadings() {
 
 std::string Described(const Reading& reading, Search search) {
     return "block " + std::to_string(reading.blockSize) + ", chunk " +
-           std::to_string(reading.chunk) + ", search " + std::string(PhraseScanner::NameOf(search));
+           std::to_string(reading.chunk) + ", search " + std::string(PhraseScanner::nameOf(search));
 }
 
 // Each test runs once for each search, and is skipped, saying so, where the
@@ -53,8 +53,8 @@ std::string Described(const Reading& reading, Search search) {
 class PhraseScannerSearch : public testing::TestWithParam<Search> {
 protected:
     void SetUp() override {
-        if (!PhraseScanner::Has(GetParam()))
-            GTEST_SKIP() << "this processor has no " << PhraseScanner::NameOf(GetParam())
+        if (!PhraseScanner::has(GetParam()))
+            GTEST_SKIP() << "this processor has no " << PhraseScanner::nameOf(GetParam())
                          << " search";
     }
 };
@@ -62,7 +62,7 @@ protected:
 INSTANTIATE_TEST_SUITE_P(EachSearch, PhraseScannerSearch,
                          testing::Values(Search::Portable, Search::Sse2, Search::Avx2),
                          [](const testing::TestParamInfo<Search>& info) {
-                             return std::string(PhraseScanner::NameOf(info.param));
+                             return std::string(PhraseScanner::nameOf(info.param));
                          });
 
 // Checks reading, counting and skipping of `bytes` against the plain
@@ -285,21 +285,21 @@ TEST_P(PhraseScannerSearch, AgreesWithReferenceWhereSeparatorsCrowdOrFallAnywher
 TEST(PhraseScanner, FastestIsTheWidestSearchOfTheProcessorOrTheOneNamed) {
     std::string has;
     for (const Search search : {Search::Portable, Search::Sse2, Search::Avx2})
-        if (PhraseScanner::Has(search))
-            has += " " + std::string(PhraseScanner::NameOf(search));
-    const Search chosen = PhraseScanner::Chosen();
+        if (PhraseScanner::has(search))
+            has += " " + std::string(PhraseScanner::nameOf(search));
+    const Search chosen = PhraseScanner::chosen();
     std::printf("searches of this processor:%s; fastest: %s\n", has.c_str(),
-                std::string(PhraseScanner::NameOf(chosen)).c_str());
+                std::string(PhraseScanner::nameOf(chosen)).c_str());
 
     const char* named = std::getenv("ZELMORA_SEARCH");
-    if (named && PhraseScanner::NameOf(chosen) == named)
+    if (named && PhraseScanner::nameOf(chosen) == named)
         return; // chosen by name, as the benchmark does
-    const Search widest = PhraseScanner::Has(Search::Avx2)   ? Search::Avx2
-                          : PhraseScanner::Has(Search::Sse2) ? Search::Sse2
+    const Search widest = PhraseScanner::has(Search::Avx2)   ? Search::Avx2
+                          : PhraseScanner::has(Search::Sse2) ? Search::Sse2
                                                              : Search::Portable;
-    EXPECT_EQ(PhraseScanner::NameOf(chosen), PhraseScanner::NameOf(widest));
+    EXPECT_EQ(PhraseScanner::nameOf(chosen), PhraseScanner::nameOf(widest));
 #if defined(__x86_64__) && defined(__SSE2__)
-    EXPECT_TRUE(PhraseScanner::Has(Search::Sse2)) << "every x86-64 processor has SSE2";
+    EXPECT_TRUE(PhraseScanner::has(Search::Sse2)) << "every x86-64 processor has SSE2";
 #endif
 }
 
