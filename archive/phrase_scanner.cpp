@@ -4,16 +4,24 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdlib>
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#define ZELMORA_SCANNER_SSE2 1
+// The vector searches are built on every x86-64 compiler that knows the
+// processor's extensions (GCC and clang, also for MinGW), each in functions of
+// their own compiled for their extension, whatever the build machine's flags;
+// the processor's features are asked at run time.
+#if defined(__x86_64__) && defined(__SSE2__) && defined(__GNUC__)
+#include <immintrin.h>
+#define ZELMORA_SCANNER_X86 1
+#define ZELMORA_AVX2 __attribute__((target("avx2")))
 #endif
 
 namespace zelmora {
 
 namespace {
+
+using Search = PhraseScanner::Search;
 
 constexpr std::size_t kSeparatorLength = PhraseScanner::kSeparator.size();
 // Room before each block for the bytes kept from the one before: the byte
@@ -34,7 +42,35 @@ bool separatorAt(const char* at) {
            isLineEnd(at[kSeparatorLength]);
 }
 
-#if ZELMORA_SCANNER_SSE2
+// Each search looks for the separator lines that begin in [from, last), first
+// to last, adding those it finds to `count` until it reaches `wanted`, and
+// then leaves the last one found at `found`. (Each keeps its count in a
+// register: through the reference, each block's count would wait for the one
+// before it to be stored.) The bytes from from - 1 to
+// last + 3 are all there to look at. A vector search returns where the
+// portable one is to go on, on the few bytes too short for its vectors.
+
+// Hyphen by hyphen: memchr runs anywhere, and a library's memchr is fast.
+void searchPortable(const char* first, const char* last, std::int64_t wanted, std::int64_t& count,
+                    const char*& found) {
+    std::int64_t counted = count;
+    while (first < last && counted < wanted) {
+        first = static_cast<const char*>(
+            std::memchr(first, '-', static_cast<std::size_t>(last - first)));
+        if (!first)
+            break;
+        if (!separatorAt(first)) {
+            ++first;
+            continue;
+        }
+        found = first;
+        ++counted;
+        first += kSeparatorLength; // to its line end, which begins no separator
+    }
+    count = counted;
+}
+
+#if ZELMORA_SCANNER_X86
 constexpr std::ptrdiff_t kPairBlock = 128;
 
 // Bit k: bytes 2k and 2k + 1 of the 128 from `p` are both hyphens.
@@ -55,14 +91,138 @@ std::uint64_t pairsFrom(std::ptrdiff_t offset) {
     const auto firstPair = static_cast<unsigned>(offset + 1) / 2;
     return firstPair < 64 ? ~std::uint64_t{0} << firstPair : 0;
 }
+
+// Most of a phrase file holds no two hyphens in a row, and four in a row
+// always fill one of the pairs of bytes at even distances from where the
+// search begins: the pair of the first hyphen or of the second. So the search
+// passes over 128 bytes at a time, comparing their 64 pairs with "--", and
+// looks for a separator only where a pair matches, on its first hyphen or on
+// the one before it.
+const char* searchSse2(const char* from, const char* last, std::int64_t wanted, std::int64_t& count,
+                       const char*& found) {
+    std::int64_t counted = count;
+    const char* first = from;
+    for (; last - first >= kPairBlock; first += kPairBlock) {
+        for (std::uint64_t pairs = hyphenPairs(first); pairs != 0;) {
+            const char* at = first + 2 * std::countr_zero(pairs);
+            pairs &= pairs - 1;
+            at -= static_cast<int>(at != from && at[-1] == '-');
+            if (!separatorAt(at))
+                continue;
+            if (++counted == wanted) {
+                found = at;
+                count = counted;
+                return last;
+            }
+            // The pairs in its hyphens begin no other separator.
+            pairs &= pairsFrom(at + kSeparatorLength - first);
+        }
+    }
+    count = counted;
+    // A separator beginning on the last byte looked at has its pair in the
+    // bytes that are left.
+    return std::max(from, first - 1);
+}
+
+// The 32 bytes from `at`, each all ones where it is a line end.
+ZELMORA_AVX2 __m256i lineEnds32(const char* at) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
+    return _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\r')),
+                           _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n')));
+}
+
+// The 32 bytes from `at`, each all ones where it is a hyphen.
+ZELMORA_AVX2 __m256i hyphens32(const char* at) {
+    return _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(at)),
+                             _mm256_set1_epi8('-'));
+}
+
+// Bit k: a separator line begins at at + k. Each of the six bytes of a
+// separator and its two line ends is compared for all 32 places at once, so
+// the search has no branch that depends on the text.
+ZELMORA_AVX2 std::uint32_t separators32(const char* at) {
+    const __m256i ends = _mm256_and_si256(lineEnds32(at - 1), lineEnds32(at + kSeparatorLength));
+    const __m256i four = _mm256_and_si256(_mm256_and_si256(hyphens32(at), hyphens32(at + 1)),
+                                          _mm256_and_si256(hyphens32(at + 2), hyphens32(at + 3)));
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_and_si256(ends, four)));
+}
+
+ZELMORA_AVX2 const char* searchAvx2(const char* from, const char* last, std::int64_t wanted,
+                                    std::int64_t& count, const char*& found) {
+    std::int64_t counted = count;
+    const char* first = from;
+    for (; last - first >= 32; first += 32) {
+        std::uint32_t bits = separators32(first);
+        const int here = std::popcount(bits);
+        if (counted + here < wanted) {
+            counted += here;
+            continue;
+        }
+        // The one wanted is among these: drop those before it.
+        for (std::int64_t before = wanted - counted - 1; before > 0; --before)
+            bits &= bits - 1;
+        found = first + std::countr_zero(bits);
+        count = wanted;
+        return last;
+    }
+    count = counted;
+    return first;
+}
 #endif
 
+// The widest search of this processor.
+Search widest() {
+#if ZELMORA_SCANNER_X86
+    return __builtin_cpu_supports("avx2") ? Search::Avx2 : Search::Sse2;
+#else
+    return Search::Portable;
+#endif
+}
+
 } // namespace
+
+bool PhraseScanner::has(Search search) {
+    switch (search) {
+    case Search::Fastest:
+    case Search::Portable:
+        return true;
+    case Search::Sse2:
+        return widest() != Search::Portable;
+    case Search::Avx2:
+        return widest() == Search::Avx2;
+    }
+    return false;
+}
+
+PhraseScanner::Search PhraseScanner::chosen() {
+    static const Search choice = [] {
+        if (const char* named = std::getenv("ZELMORA_SEARCH"))
+            for (const Search search : {Search::Portable, Search::Sse2, Search::Avx2})
+                if (nameOf(search) == named && has(search))
+                    return search;
+        return widest();
+    }();
+    return choice;
+}
+
+std::string_view PhraseScanner::nameOf(Search search) {
+    switch (search) {
+    case Search::Fastest:
+        return "fastest";
+    case Search::Portable:
+        return "portable";
+    case Search::Sse2:
+        return "sse2";
+    case Search::Avx2:
+        return "avx2";
+    }
+    return "?";
+}
 
 PhraseScanner::PhraseScanner(ByteSource& source, std::size_t blockSize, Search search)
     : source_(source)
     , blockSize_(std::max<std::size_t>(blockSize, 1))
-    , search_(search)
+    , search_(search == Search::Fastest || !has(search) ? chosen() : search)
     , storage_(std::make_unique_for_overwrite<char[]>(kKeep + kCacheLine + blockSize_ + 1)) {
     // Each read lands on a cache-line boundary: a file's pages are copied
     // there far faster than to an address off the boundary.
@@ -129,50 +289,22 @@ void PhraseScanner::skipLineEnd() {
 }
 
 // Looks for the separator lines that begin in [pos_, last), first to last,
-// until `wanted` are found. Returns how many were found, the last of them at
-// `found`. The bytes from pos_ - 1 to last + 4 are all there to look at.
+// until `wanted` are found. Returns how many were found, and when they are
+// all found the last of them at `found`. The bytes from pos_ - 1 to last + 4
+// are all there to look at.
 std::int64_t PhraseScanner::searchBuffer(char* last, std::int64_t wanted, char*& found) const {
     std::int64_t count = 0;
-    char* const from = pos_;
-    char* first = from;
-#if ZELMORA_SCANNER_SSE2
-    // Most of a phrase file holds no two hyphens in a row, and four in a row
-    // always fill one of the pairs of bytes at even distances from where the
-    // search begins: the pair of the first hyphen or of the second. So the
-    // search passes over 128 bytes at a time, comparing their 64 pairs with
-    // "--", and looks for a separator only where a pair matches, on its first
-    // hyphen or on the one before it.
-    for (; search_ == Search::Fastest && last - first >= kPairBlock; first += kPairBlock) {
-        for (std::uint64_t pairs = hyphenPairs(first); pairs != 0;) {
-            char* at = first + 2 * std::countr_zero(pairs);
-            pairs &= pairs - 1;
-            at -= static_cast<int>(at != from && at[-1] == '-');
-            if (!separatorAt(at))
-                continue;
-            found = at;
-            if (++count == wanted)
-                return count;
-            // The pairs in its hyphens begin no other separator.
-            pairs &= pairsFrom(at + kSeparatorLength - first);
-        }
-    }
-    // A separator beginning on the last byte looked at has its pair in the
-    // bytes that are left.
-    first = std::max(from, first - 1);
+    const char* first = pos_;
+    const char* at = nullptr;
+#if ZELMORA_SCANNER_X86
+    if (search_ == Search::Avx2)
+        first = searchAvx2(pos_, last, wanted, count, at);
+    else if (search_ == Search::Sse2)
+        first = searchSse2(pos_, last, wanted, count, at);
 #endif
-    while (first < last) {
-        first = static_cast<char*>(std::memchr(first, '-', static_cast<std::size_t>(last - first)));
-        if (!first)
-            break;
-        if (!separatorAt(first)) {
-            ++first;
-            continue;
-        }
-        found = first;
-        if (++count == wanted)
-            break;
-        first += kSeparatorLength; // to its line end, which begins no separator
-    }
+    searchPortable(first, last, wanted, count, at);
+    if (at)
+        found = pos_ + (at - pos_);
     return count;
 }
 

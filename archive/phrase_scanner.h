@@ -23,15 +23,32 @@ namespace zelmora {
 class PhraseScanner {
 public:
     static constexpr std::string_view kSeparator = "----";
-    static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+    // Blocks of 768 KiB: larger ones cost fewer reads, but every byte of the
+    // block counts in the memory the program holds once a large file is read.
+    static constexpr std::size_t kDefaultBlockSize = std::size_t{768} << 10;
 
-    // How the blocks are searched for separators: 128 bytes at a time where
-    // the processor has SSE2 (every x86-64 one), or hyphen by hyphen with
-    // memchr, which runs anywhere. Both give the same answers; the tests and
-    // the fuzzers run both.
-    enum class Search { Fastest, Portable };
+    // How the blocks are searched for separators. Portable runs anywhere,
+    // hyphen by hyphen with memchr; Sse2 (every x86-64 processor) and Avx2
+    // pass over 128 and 32 bytes at a time. Fastest is the widest search the
+    // processor has, chosen once per run, so that one program runs on any
+    // processor of its kind. All of them give the same answers; the tests and
+    // the fuzzers run each one the processor has against the portable one.
+    enum class Search { Fastest, Portable, Sse2, Avx2 };
 
-    // Reads `source` blockSize bytes at a time (1 at the least).
+    // Whether this build and this processor have `search` (Fastest and
+    // Portable always).
+    static bool has(Search search);
+
+    // The search Fastest stands for in this run: the widest one, unless the
+    // environment variable ZELMORA_SEARCH names another that the processor
+    // has ("portable", "sse2", "avx2"), as the benchmark does to time each.
+    static Search chosen();
+
+    // The name ZELMORA_SEARCH gives `search`; "fastest" for Fastest.
+    static std::string_view nameOf(Search search);
+
+    // Reads `source` blockSize bytes at a time (1 at the least), searching
+    // with `search`, or with chosen() when the processor lacks it.
     explicit PhraseScanner(ByteSource& source, std::size_t blockSize = kDefaultBlockSize,
                            Search search = Search::Fastest);
 
@@ -68,7 +85,7 @@ private:
 
     ByteSource& source_;
     std::size_t blockSize_;
-    // Only the SSE2 search looks at it: without SSE2 both are the same.
+    // Without a vector search (on ARM) no search reads it: all are portable.
     [[maybe_unused]] Search search_;
     std::unique_ptr<char[]> storage_;
     // The unread bytes are [pos_, end_). The byte before pos_ is always kept:

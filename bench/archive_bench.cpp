@@ -5,9 +5,12 @@
 //   zelmora-archive-bench load FILE N       LoadPhrase of phrase N; prints
 //                                           its length in bytes
 //
-// Both print their peak resident memory (KiB) on standard error. With
-// --portable first, the scanner searches for separators with its portable
-// search, the one of processors without SSE2.
+//   zelmora-archive-bench search            the separator search that the
+//                                           phrase routines choose here
+//
+// count and load print their peak resident memory (KiB) on standard error.
+// With --search NAME first (portable, sse2, avx2), the scanner searches for
+// separators that way, if the processor can.
 
 #include "archive/phrase_archive.h"
 #include "runtime/byte_source.h"
@@ -29,7 +32,7 @@ long peakResidentKiB() {
 }
 
 int usage(const char* program) {
-    std::fprintf(stderr, "uso: %s [--portable] count FILE | load FILE N\n", program);
+    std::fprintf(stderr, "uso: %s [--search NOME] count FILE | load FILE N | search\n", program);
     return 2;
 }
 
@@ -37,11 +40,25 @@ int usage(const char* program) {
 
 int main(int argc, char* argv[]) {
     const char* program = argv[0];
-    auto search = zelmora::PhraseScanner::Search::Fastest;
-    if (argc > 1 && std::string_view(argv[1]) == "--portable") {
-        search = zelmora::PhraseScanner::Search::Portable;
-        --argc;
-        ++argv;
+    using Search = zelmora::PhraseScanner::Search;
+    auto search = Search::Fastest;
+    if (argc > 2 && std::string_view(argv[1]) == "--search") {
+        const std::string_view name = argv[2];
+        for (const Search named : {Search::Portable, Search::Sse2, Search::Avx2})
+            if (zelmora::PhraseScanner::nameOf(named) == name)
+                search = named;
+        if (search == Search::Fastest || !zelmora::PhraseScanner::has(search)) {
+            std::fprintf(stderr, "%s: ricerca \"%s\" sconosciuta o assente su questo processore\n",
+                         program, argv[2]);
+            return 2;
+        }
+        argc -= 2;
+        argv += 2;
+    }
+    if (argc == 2 && std::string_view(argv[1]) == "search") {
+        const Search used = search == Search::Fastest ? zelmora::PhraseScanner::chosen() : search;
+        std::printf("%s\n", std::string(zelmora::PhraseScanner::nameOf(used)).c_str());
+        return 0;
     }
     if (argc < 3)
         return usage(program);

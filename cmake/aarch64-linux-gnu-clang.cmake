@@ -1,7 +1,7 @@
 # The same cross build as cmake/aarch64-linux-gnu.cmake, compiled by clang
 # instead of g++, with the ARM headers and libraries of Debian's cross
-# compiler. Without SSE2 the scanner has a member that only the SSE2 search
-# reads, and clang, unlike g++, warns about such a member: make arm64 builds
+# compiler. Without SSE2 the scanner has a member that only the x86 searches
+# read, and clang, unlike g++, warns about such a member: make arm64 builds
 # both programs this way too (against the same arm64 Qt), so that the
 # portable path stays clean under both compilers.
 include(${CMAKE_CURRENT_LIST_DIR}/aarch64-linux-gnu.cmake)

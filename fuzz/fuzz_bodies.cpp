@@ -162,10 +162,9 @@ std::vector<std::string> readAll(PhraseScanner& scanner, std::size_t limit) {
 
 void checkScanner(std::string_view file, const Model& model, std::int64_t n, std::size_t blockSize,
                   std::size_t chunk, PhraseScanner::Search search) {
-    const std::string where = " (block size " + std::to_string(blockSize) + ", reads of " +
-                              std::to_string(chunk) +
-                              (search == PhraseScanner::Search::Portable ? ", portable" : "") +
-                              ", file " + shown(file) + ")";
+    const std::string where =
+        " (block size " + std::to_string(blockSize) + ", reads of " + std::to_string(chunk) +
+        ", search " + std::string(PhraseScanner::nameOf(search)) + ", file " + shown(file) + ")";
     const std::size_t limit = file.size() + 1;
     {
         TrickleSource source(file, chunk);
@@ -223,9 +222,12 @@ void CheckPhraseFile(std::string_view file, std::int64_t n,
     // more than the rest under the sanitizers: one call of each per input.
     checkCount(file, model);
     checkLoad(file, model, n, file.size() + 1);
+    // Each search the processor has, on the same input, against the model.
+    using Search = PhraseScanner::Search;
     for (const std::size_t blockSize : blockSizes)
-        for (const auto search : {PhraseScanner::Search::Fastest, PhraseScanner::Search::Portable})
-            checkScanner(file, model, n, blockSize, file.size() + 1, search);
+        for (const auto search : {Search::Portable, Search::Sse2, Search::Avx2})
+            if (PhraseScanner::has(search))
+                checkScanner(file, model, n, blockSize, file.size() + 1, search);
 }
 
 void CheckScanner(std::string_view file, std::int64_t n, std::size_t blockSize, std::size_t chunk,

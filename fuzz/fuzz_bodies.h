@@ -26,8 +26,9 @@ public:
 
 // Checks the phrase archive and the scanner on `file` against ReferenceLines:
 // the phrase count, phrase `n` (loaded as LoadPhrase does, with its errors),
-// and, for each of `blockSizes`, a scanner reading in blocks of that size
-// (counting, skipping and reading lines across block boundaries).
+// and, for each of `blockSizes` and each search the processor has, a scanner
+// reading in blocks of that size (counting, skipping and reading lines across
+// block boundaries).
 void CheckPhraseFile(std::string_view file, std::int64_t n,
                      std::initializer_list<std::size_t> blockSizes);
 

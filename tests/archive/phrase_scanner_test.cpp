@@ -2,13 +2,22 @@
 #include "fuzz_bodies.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <limits>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
 
 namespace zelmora {
+
+// The search's name in gtest's messages.
+void PrintTo(PhraseScanner::Search search, std::ostream* out) {
+    *out << PhraseScanner::nameOf(search);
+}
+
 namespace {
 
 using fuzz::ReferenceLines;
@@ -16,21 +25,12 @@ using fuzz::TrickleSource;
 
 constexpr std::size_t kWhole = std::numeric_limits<std::size_t>::max();
 
+using Search = PhraseScanner::Search;
+
 struct Reading {
     std::size_t blockSize;
     std::size_t chunk;
-    PhraseScanner::Search search = PhraseScanner::Search::Fastest;
 };
-
-// The same readings with the portable search as well.
-std::vector<Reading> BothSearches(std::vector<Reading> readings) {
-    const std::size_t n = readings.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        readings.push_back(readings[i]);
-        readings.back().search = PhraseScanner::Search::Portable;
-    }
-    return readings;
-}
 
 // Small blocks and small reads put block boundaries inside line ends,
 // separators and the byte-order mark.
@@ -40,20 +40,42 @@ const std::vector<Reading> kSmallReadings = {{1, 1},  {1, 2},  {1, 3},  {7, kWho
 std::vector<Reading> AllReadings() {
     std::vector<Reading> readings = kSmallReadings;
     readings.push_back({PhraseScanner::kDefaultBlockSize, kWhole});
-    return BothSearches(readings);
+    return readings;
 }
+
+std::string Described(const Reading& reading, Search search) {
+    return "block " + std::to_string(reading.blockSize) + ", chunk " +
+           std::to_string(reading.chunk) + ", search " + std::string(PhraseScanner::nameOf(search));
+}
+
+// Each test runs once for each search, and is skipped, saying so, where the
+// processor lacks that search: the output names the searches that ran.
+class PhraseScannerSearch : public testing::TestWithParam<Search> {
+protected:
+    void SetUp() override {
+        if (!PhraseScanner::has(GetParam()))
+            GTEST_SKIP() << "this processor has no " << PhraseScanner::nameOf(GetParam())
+                         << " search";
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(EachSearch, PhraseScannerSearch,
+                         testing::Values(Search::Portable, Search::Sse2, Search::Avx2),
+                         [](const testing::TestParamInfo<Search>& info) {
+                             return std::string(PhraseScanner::nameOf(info.param));
+                         });
 
 // Checks reading, counting and skipping of `bytes` against the plain
 // reading of its lines, under every block size and read size, skipping to
 // every phrase and past the last.
 void ExpectScannerAgreesWithReference(const std::string& bytes,
-                                      const std::vector<Reading>& readings) {
+                                      const std::vector<Reading>& readings, Search search) {
     const auto lines = ReferenceLines(bytes);
     const auto separators = std::count(lines.begin(), lines.end(), "----");
     for (const Reading& reading : readings) {
         for (std::int64_t n = 1; n <= separators + 2; ++n) {
             try {
-                fuzz::CheckScanner(bytes, n, reading.blockSize, reading.chunk, reading.search);
+                fuzz::CheckScanner(bytes, n, reading.blockSize, reading.chunk, search);
             } catch (const fuzz::InvariantFailure& failure) {
                 ADD_FAILURE() << failure.what();
                 return;
@@ -62,7 +84,7 @@ void ExpectScannerAgreesWithReference(const std::string& bytes,
     }
 }
 
-TEST(PhraseScanner, ReadsNamedCasesAtEveryBlockSize) {
+TEST_P(PhraseScannerSearch, ReadsNamedCasesAtEveryBlockSize) {
     const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
         {"", {}},
         {"abc", {"abc"}},
@@ -85,11 +107,11 @@ TEST(PhraseScanner, ReadsNamedCasesAtEveryBlockSize) {
     for (const auto& [bytes, expected] : cases) {
         SCOPED_TRACE(fuzz::Shown(bytes));
         ASSERT_EQ(ReferenceLines(bytes), expected); // the reference itself
-        ExpectScannerAgreesWithReference(bytes, AllReadings());
+        ExpectScannerAgreesWithReference(bytes, AllReadings(), GetParam());
     }
 }
 
-TEST(PhraseScanner, CountsOnlyWholeSeparatorLines) {
+TEST_P(PhraseScannerSearch, CountsOnlyWholeSeparatorLines) {
     const std::vector<std::pair<std::string, std::int64_t>> cases = {
         {"----", 1},
         {"----\r\n", 1},
@@ -118,25 +140,22 @@ TEST(PhraseScanner, CountsOnlyWholeSeparatorLines) {
     for (const auto& [bytes, expected] : cases) {
         SCOPED_TRACE(fuzz::Shown(bytes));
         for (const Reading& reading : AllReadings()) {
-            SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
-                         std::to_string(reading.chunk) +
-                         (reading.search == PhraseScanner::Search::Portable ? ", portable" : ""));
+            SCOPED_TRACE(Described(reading, GetParam()));
             TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize, reading.search);
+            PhraseScanner scanner(source, reading.blockSize, GetParam());
             EXPECT_EQ(scanner.countSeparators(), expected);
         }
     }
 }
 
-TEST(PhraseScanner, SkippingLandsOnTheLineAfterTheSeparator) {
+TEST_P(PhraseScannerSearch, SkippingLandsOnTheLineAfterTheSeparator) {
     // The separator's CR LF may be split between two reads: the LF must not
     // be taken for an empty line of the next phrase.
     const std::string bytes = "uno\r\n----\r\ndue\r\n----\r\n\r\ntre";
     for (const Reading& reading : AllReadings()) {
-        SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
-                     std::to_string(reading.chunk));
+        SCOPED_TRACE(Described(reading, GetParam()));
         TrickleSource source(bytes, reading.chunk);
-        PhraseScanner scanner(source, reading.blockSize, reading.search);
+        PhraseScanner scanner(source, reading.blockSize, GetParam());
         std::string line;
         ASSERT_EQ(scanner.skipSeparators(1), 1);
         ASSERT_TRUE(scanner.readLine(line));
@@ -152,7 +171,7 @@ TEST(PhraseScanner, SkippingLandsOnTheLineAfterTheSeparator) {
     }
 }
 
-TEST(PhraseScanner, AgreesWithReferenceOnEveryShortInput) {
+TEST_P(PhraseScannerSearch, AgreesWithReferenceOnEveryShortInput) {
     // Every text of up to six bytes made of hyphens, line ends and a letter.
     const std::string alphabet = "-\r\nx";
     std::vector<std::string> inputs = {""};
@@ -165,13 +184,13 @@ TEST(PhraseScanner, AgreesWithReferenceOnEveryShortInput) {
     }
     for (const std::string& bytes : inputs) {
         SCOPED_TRACE(fuzz::Shown(bytes));
-        ExpectScannerAgreesWithReference(bytes, kSmallReadings);
+        ExpectScannerAgreesWithReference(bytes, kSmallReadings, GetParam());
         if (HasFailure())
             return; // one reported case is enough
     }
 }
 
-TEST(PhraseScanner, AgreesWithReferenceOnLongerInputs) {
+TEST_P(PhraseScannerSearch, AgreesWithReferenceOnLongerInputs) {
     // Longer than the smallest buffers, so lines and separators are moved to
     // the front of the buffer while they are being read.
     const std::string alphabet = "----\r\n\r\nab \xEF\xBB\xBF";
@@ -186,20 +205,20 @@ TEST(PhraseScanner, AgreesWithReferenceOnLongerInputs) {
                 bytes += alphabet[engine() % alphabet.size()];
         }
         SCOPED_TRACE(fuzz::Shown(bytes));
-        ExpectScannerAgreesWithReference(bytes, kSmallReadings);
+        ExpectScannerAgreesWithReference(bytes, kSmallReadings, GetParam());
         if (HasFailure())
             return;
     }
 }
 
-TEST(PhraseScanner, AgreesWithReferenceWhenSkipsReadsAndCountsMix) {
+TEST_P(PhraseScannerSearch, AgreesWithReferenceWhenSkipsReadsAndCountsMix) {
     // Files of some hundred bytes thick with hyphens, read in blocks large
     // enough for the separator search to pass over many bytes at a time, by
     // skips and line reads in random turns, then a count of what is left.
     const std::vector<std::string> pieces = {"----", "-",  "--", "---", "-----",       "\r\n",
                                              "\r",   "\n", "ab", " ",   "\r\n----\r\n"};
-    const std::vector<Reading> readings = BothSearches(
-        {{PhraseScanner::kDefaultBlockSize, kWhole}, {256, kWhole}, {300, 7}, {133, 64}});
+    const std::vector<Reading> readings = {
+        {PhraseScanner::kDefaultBlockSize, kWhole}, {256, kWhole}, {300, 7}, {133, 64}};
     std::mt19937 engine(5150);
     for (int round = 0; round < 150; ++round) {
         std::string bytes = round % 3 == 0 ? "\xEF\xBB\xBF" : "";
@@ -209,11 +228,9 @@ TEST(PhraseScanner, AgreesWithReferenceWhenSkipsReadsAndCountsMix) {
         const std::vector<std::string> lines = ReferenceLines(bytes);
         SCOPED_TRACE(fuzz::Shown(bytes));
         for (const Reading& reading : readings) {
-            SCOPED_TRACE("block " + std::to_string(reading.blockSize) + ", chunk " +
-                         std::to_string(reading.chunk) +
-                         (reading.search == PhraseScanner::Search::Portable ? ", portable" : ""));
+            SCOPED_TRACE(Described(reading, GetParam()));
             TrickleSource source(bytes, reading.chunk);
-            PhraseScanner scanner(source, reading.blockSize, reading.search);
+            PhraseScanner scanner(source, reading.blockSize, GetParam());
             std::string line;
             std::size_t next = 0; // the line the scanner is at
             while (next < lines.size() && engine() % 16 != 0) {
@@ -235,6 +252,55 @@ TEST(PhraseScanner, AgreesWithReferenceWhenSkipsReadsAndCountsMix) {
         if (HasFailure())
             return;
     }
+}
+
+TEST_P(PhraseScannerSearch, AgreesWithReferenceWhereSeparatorsCrowdOrFallAnywhereInAVector) {
+    // One separator after 0 to 299 bytes of text, with each kind of line end:
+    // it falls on every byte of the vectors the wide searches compare, and of
+    // the tail they leave to the portable one. Then separators one after the
+    // other, many in one vector, where a skip must stop at the right one.
+    const std::vector<Reading> readings = {
+        {PhraseScanner::kDefaultBlockSize, kWhole}, {256, kWhole}, {97, 13}};
+    std::vector<std::string> inputs;
+    for (const std::string end : {"\r\n", "\r", "\n"}) {
+        for (std::size_t before = 0; before < 300; before += 1 + before / 64) {
+            std::string text(before, 'a');
+            for (std::size_t i = 3; i < before; i += 7)
+                text[i] = '-'; // hyphens that begin no separator
+            inputs.push_back(text + end + "----" + end + "coda" + end + "----");
+        }
+        std::string crowd;
+        for (int i = 0; i < 40; ++i)
+            crowd += (i % 3 == 0 ? "-----" : "----") + end;
+        inputs.push_back(crowd);
+    }
+    for (const std::string& bytes : inputs) {
+        SCOPED_TRACE(fuzz::Shown(bytes));
+        ExpectScannerAgreesWithReference(bytes, readings, GetParam());
+        if (HasFailure())
+            return;
+    }
+}
+
+TEST(PhraseScanner, FastestIsTheWidestSearchOfTheProcessorOrTheOneNamed) {
+    std::string has;
+    for (const Search search : {Search::Portable, Search::Sse2, Search::Avx2})
+        if (PhraseScanner::has(search))
+            has += " " + std::string(PhraseScanner::nameOf(search));
+    const Search chosen = PhraseScanner::chosen();
+    std::printf("searches of this processor:%s; fastest: %s\n", has.c_str(),
+                std::string(PhraseScanner::nameOf(chosen)).c_str());
+
+    const char* named = std::getenv("ZELMORA_SEARCH");
+    if (named && PhraseScanner::nameOf(chosen) == named)
+        return; // chosen by name, as the benchmark does
+    const Search widest = PhraseScanner::has(Search::Avx2)   ? Search::Avx2
+                          : PhraseScanner::has(Search::Sse2) ? Search::Sse2
+                                                             : Search::Portable;
+    EXPECT_EQ(PhraseScanner::nameOf(chosen), PhraseScanner::nameOf(widest));
+#if defined(__x86_64__) && defined(__SSE2__)
+    EXPECT_TRUE(PhraseScanner::has(Search::Sse2)) << "every x86-64 processor has SSE2";
+#endif
 }
 
 } // namespace
