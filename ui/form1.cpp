@@ -236,8 +236,15 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         // The tick says what is there now: the desktop's settings, or the
         // user, may have changed it since.
         signIn_->setChecked(desktop::StartsAtSignIn());
-    if (watched == label1_ && event->type() == QEvent::ToolTip && !noPhraseHint().isEmpty()) {
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), noPhraseHint(), label1_);
+    if (const QString hint = noPhraseHint();
+        watched == label1_ && event->type() == QEvent::ToolTip && !hint.isEmpty()) {
+        // Each sentence on a line of its own, the file's name broken only
+        // where the screen ends.
+        const QPoint pointer = static_cast<QHelpEvent*>(event)->globalPos();
+        const QSize room =
+            label1_->screen() ? label1_->screen()->availableGeometry().size() : QSize(640, 480);
+        QToolTip::showText(pointer, tooltipText(hint, QToolTip::font(), room - QSize(48, 48)),
+                           label1_);
         return true;
     }
     if (watched == label1_ && event->type() == QEvent::ToolTip) {
@@ -361,7 +368,7 @@ std::filesystem::path Form1::phraseFolder() const {
     if (ec)
         throw RuntimeError(kPathFileAccess, platform::PathText(directory_ / state_.PhraseFile),
                            Cause::WorkingFolderGone);
-    return (here / directory_).lexically_normal();
+    return directory_.empty() ? here : (here / directory_).lexically_normal();
 }
 
 QString Form1::noPhraseHint() const {
@@ -371,12 +378,9 @@ QString Form1::noPhraseHint() const {
         return {};
     const QString file =
         ToQString(DecodePhraseBytes(platform::PathText(directory_ / state_.PhraseFile)));
-    return QStringLiteral("<p>") +
-           QStringLiteral("Nessuna frase in \u201C%1\u201D. Premi \u00ABApri file\u00BB per "
+    return QStringLiteral("Nessuna frase in \u201C%1\u201D.\nPremi \u00ABApri file\u00BB per "
                           "scriverne una.")
-               .arg(file)
-               .toHtmlEscaped() +
-           QStringLiteral("</p>");
+        .arg(file);
 }
 
 void Form1::showTodaysPhrase() {

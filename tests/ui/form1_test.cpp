@@ -471,7 +471,7 @@ TEST_F(Form1Test, WithoutAPhraseTheTooltipSaysWhereItLookedAndWhatToDo) {
     const QString hint =
         QString::fromUtf8("Nessuna frase in \u201C") +
         QString::fromStdString(platform::PathText(dir_ / "tesmi.txt")) +
-        QString::fromUtf8("\u201D. Premi \u00ABApri file\u00BB per scriverne una.");
+        QString::fromUtf8("\u201D.\nPremi \u00ABApri file\u00BB per scriverne una.");
     EXPECT_EQ(phraseShown(), QStringLiteral("--- NESSUNA FRASE IN ARCHIVIO ---"));
     EXPECT_EQ(tooltip(), hint);
 
@@ -500,7 +500,9 @@ TEST_F(Form1Test, ShowAtSignInWritesAndRemovesTheAutostartEntry) {
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(QString::fromStdString(config.path().native())));
     const std::filesystem::path entry = config / "autostart" / "example.zelmora.Zelmora.desktop";
     state_.HoldDays = 7;
-    open();
+    // Started in the folder, as the program is: the entry names it whole.
+    test::InWorkingFolder here(dir_.path());
+    window_ = std::make_unique<Form1>(state_, std::filesystem::path(), doubles_.services());
     QAction* signIn = menuAction(*window_, "mostraAllAccesso");
     ASSERT_TRUE(signIn->isCheckable());
     EXPECT_FALSE(signIn->isChecked());
@@ -508,7 +510,7 @@ TEST_F(Form1Test, ShowAtSignInWritesAndRemovesTheAutostartEntry) {
     signIn->trigger();
     EXPECT_TRUE(signIn->isChecked());
     const std::string text = config.read("autostart/example.zelmora.Zelmora.desktop");
-    const std::string folder = dir_.path().native();
+    const std::string folder = std::filesystem::current_path().native();
     EXPECT_NE(text.find("\nPath=" + folder + "\n"), std::string::npos) << text;
     EXPECT_NE(text.find(" -C " + folder + " 7\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nTryExec=/"), std::string::npos) << text;
