@@ -8,7 +8,6 @@
 #include "runtime/platform.h"
 
 #include <array>
-#include <cstdio>
 
 namespace zelmora {
 
@@ -185,10 +184,12 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
 }
 
 std::string DayStamp(const std::tm& day) {
-    std::array<char, 32> text{};
-    std::snprintf(text.data(), text.size(), "%04d-%02d-%02d", day.tm_year + 1900, day.tm_mon + 1,
-                  day.tm_mday);
-    return text.data();
+    const auto digits = [](int value, std::size_t width) {
+        std::string text = std::to_string(value);
+        return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
+    };
+    return digits(day.tm_year + 1900, 4) + "-" + digits(day.tm_mon + 1, 2) + "-" +
+           digits(day.tm_mday, 2);
 }
 
 bool ShownAlreadyOn(const std::filesystem::path& stateFile, const std::string& stamp) {
