@@ -4,6 +4,7 @@
 #include "qt_doubles.h"
 #include "runtime/platform.h"
 #include "temp_dir.h"
+#include "ui/desktop.h"
 #include "ui/form1.h"
 
 #include <QAction>
@@ -552,6 +553,29 @@ TEST_F(Form1Test, ShowAtSignInWritesAndRemovesTheAutostartEntry) {
         qunsetenv("XDG_CONFIG_HOME");
     else
         qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+#endif
+
+#ifdef _WIN32
+// "Mostra all'accesso" makes and removes the Startup shortcut Zelmora.lnk,
+// the installer's; one that is there already is the user's, left alone.
+TEST_F(Form1Test, ShowAtSignInMakesAndRemovesTheStartupShortcut) {
+    if (desktop::StartsAtSignIn())
+        GTEST_SKIP() << "a Startup shortcut of Zelmora is there already";
+    const std::filesystem::path shortcut =
+        std::filesystem::path(qEnvironmentVariable("APPDATA").toStdWString()) / "Microsoft" /
+        "Windows" / "Start Menu" / "Programs" / "Startup" / "Zelmora.lnk";
+    state_.HoldDays = 7;
+    open();
+    QAction* signIn = menuAction(*window_, "mostraAllAccesso");
+    signIn->trigger();
+    EXPECT_TRUE(signIn->isChecked());
+    EXPECT_TRUE(std::filesystem::is_regular_file(shortcut));
+    EXPECT_TRUE(desktop::StartsAtSignIn());
+    signIn->trigger();
+    EXPECT_FALSE(signIn->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(shortcut));
+    EXPECT_TRUE(doubles_.messages.messages.empty());
 }
 #endif
 
