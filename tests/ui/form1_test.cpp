@@ -554,6 +554,30 @@ TEST_F(Form1Test, ShowAtSignInWritesAndRemovesTheAutostartEntry) {
     else
         qputenv("XDG_CONFIG_HOME", oldConfig);
 }
+
+// A read-only ~/.config: told, and nothing made there.
+TEST_F(Form1Test, ShowAtSignInWithAReadOnlyConfigFolderChangesNothing) {
+    if (test::RunningAsRoot())
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempDir config;
+    std::filesystem::permissions(config.path(), std::filesystem::perms::owner_read |
+                                                    std::filesystem::perms::owner_exec);
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(QString::fromStdString(config.path().native())));
+    open();
+    QAction* signIn = menuAction(*window_, "mostraAllAccesso");
+    signIn->trigger();
+    EXPECT_FALSE(signIn->isChecked());
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    EXPECT_TRUE(doubles_.messages.messages.front().text.contains(QStringLiteral("permesso negato")))
+        << doubles_.messages.messages.front().text.toStdString();
+    EXPECT_TRUE(std::filesystem::is_empty(config.path()));
+    std::filesystem::permissions(config.path(), std::filesystem::perms::owner_all);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+}
 #endif
 
 #ifdef _WIN32
