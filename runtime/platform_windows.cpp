@@ -406,6 +406,9 @@ std::optional<std::filesystem::path> UserStateFolder(std::string_view program) {
 }
 
 int WriteWhereItStands(const std::filesystem::path& path, std::string_view bytes) {
+    // A link to nothing would have its target made, wherever it points.
+    if (DanglingLinkTarget(path))
+        return ERROR_FILE_NOT_FOUND;
     std::error_code ec;
     if (path.has_parent_path())
         std::filesystem::create_directories(path.parent_path(), ec);

@@ -299,6 +299,10 @@ TEST(OnceADay, ThePhraseIsShownAtTheDaysFirstRunOnly) {
     RememberShownOn(state / "collegamento", "2026-01-07");
     EXPECT_TRUE(std::filesystem::is_symlink(state / "collegamento"));
     EXPECT_EQ(elsewhere.read("giorno"), "2026-01-07\n");
+    // A link to nothing: its target is not made.
+    std::filesystem::create_symlink(elsewhere / "nessuno", state / "rotto");
+    RememberShownOn(state / "rotto", "2026-01-07");
+    EXPECT_FALSE(elsewhere.exists("nessuno"));
 #endif
 }
 
