@@ -121,6 +121,19 @@ std::string NoEditorMessage(EditorProblem problem, const std::string& file,
     return advice.empty() ? text : text + "\n" + advice;
 }
 
+std::string FolderNotOpenedMessage(const std::string& folder) {
+    return "Nessun gestore dei file ha potuto aprire la cartella " + quoted(folder) + ".";
+}
+
+std::string SignInFailureMessage(const RuntimeError& error, bool on) {
+    return withCause(std::string(on ? "Impossibile aggiungere" : "Impossibile togliere") +
+                         " l\u2019avvio di Zelmora all\u2019accesso: il file " +
+                         quoted(error.file()) + " non si pu\u00F2 " +
+                         (on ? "scrivere." : "eliminare."),
+                     error) +
+           "\nNon \u00E8 stato cambiato niente.";
+}
+
 std::optional<std::string> WriteFailureMessage(const std::string& program, int error) {
     const RuntimeError failure(kDeviceIo, {}, platform::CauseOf(error), platform::ErrorText(error));
     if (failure.cause() == Cause::BrokenPipe)

@@ -34,6 +34,15 @@ enum class EditorProblem {
 std::string NoEditorMessage(EditorProblem problem, const std::string& file,
                             const std::string& advice);
 
+// What the user reads when no file manager could open `folder` (a path as
+// the system spells it).
+std::string FolderNotOpenedMessage(const std::string& folder);
+
+// What the user reads when the entry that starts the window at every sign-in
+// could not be made (`on`) or taken away: which file, why, and that nothing
+// changed.
+std::string SignInFailureMessage(const RuntimeError& error, bool on);
+
 // The exit status of a program whose output could not be written.
 inline constexpr int kWriteFailedStatus = 3;
 

@@ -22,6 +22,15 @@ void Recount(Module1& state, const std::filesystem::path& directory) {
     state.PhraseCount = count;
 }
 
+void ShowTodaysPhrase(Module1& state, const std::filesystem::path& directory, int dayOfYear) {
+    Recount(state, directory);
+    const std::int64_t index = DayPhraseIndex(state.PhraseCount, state.HoldDays, dayOfYear);
+    std::string text;
+    LoadPhrase(directory / state.PhraseFile, index, text);
+    state.CurrentIndex = index;
+    state.PhraseText = std::move(text);
+}
+
 std::optional<std::int64_t> DrawOther(const Module1& state, RandomSource& random) {
     const std::int64_t count = std::max<std::int64_t>(state.PhraseCount.value_or(0), 0);
     // Int(r * k) + 1 for a draw 0 <= r < 1: one of 1 to k (1 when k is 0),

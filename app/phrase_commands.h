@@ -26,6 +26,12 @@ void Recount(Module1& state, const std::filesystem::path& directory);
 // phrase, or none, with phrase 1 on show).
 std::optional<std::int64_t> DrawOther(const Module1& state, RandomSource& random);
 
+// "Frase del giorno": counts the phrases again and shows today's phrase
+// (`dayOfYear`, the days per phrase of the state) with its position, as the
+// start-up does. The count is stored as "Aggiorna" stores it; the phrase
+// and its index change only once today's phrase is loaded.
+void ShowTodaysPhrase(Module1& state, const std::filesystem::path& directory, int dayOfYear);
+
 // "Casuale": draws another phrase and loads it. Returns false, changing
 // nothing, when there is no other phrase to draw.
 bool DrawAtRandom(Module1& state, const std::filesystem::path& directory, RandomSource& random);

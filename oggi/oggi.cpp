@@ -1,10 +1,13 @@
 #include "oggi/oggi.h"
 
 #include "app/error_messages.h"
+#include "app/phrase_commands.h"
 #include "app/startup.h"
 #include "app/text_encoding.h"
 #include "app/version.h"
 #include "runtime/platform.h"
+
+#include <array>
 
 namespace zelmora {
 
@@ -28,7 +31,7 @@ std::string told(std::string message) {
 }
 
 std::string help() {
-    return "Uso: zelmora-oggi [-q] [-C CARTELLA] [giorni]\n"
+    return "Uso: zelmora-oggi [-q] [-C CARTELLA] [--casuale] [--una-volta] [giorni]\n"
            "Stampa la frase del giorno presa dal file tesmi.txt e la sua posizione\n"
            "(indice / totale), come la mostra all\u2019avvio la finestra di Zelmora.\n"
            "\n"
@@ -36,11 +39,17 @@ std::string help() {
            "                  (predefinito 1; altri valori sono ignorati)\n"
            "  -q              stampa solo la frase, e niente se manca il file delle frasi\n"
            "  -C CARTELLA     legge tesmi.txt da CARTELLA invece che dalla cartella corrente\n"
+           "      --casuale   stampa una frase a caso invece di quella del giorno\n"
+           "      --una-volta stampa la frase solo la prima volta di ogni giorno\n"
            "  -h, --help      mostra questo aiuto ed esce\n"
            "      --version   mostra la versione ed esce\n"
            "\n"
            "Il file tesmi.txt viene cercato nella cartella corrente, o in CARTELLA con -C.\n"
-           "Sul terminale i caratteri di controllo della frase vengono mostrati come simboli.\n"
+           "Con --una-volta il giorno dell\u2019ultima frase stampata resta in\n"
+           "$XDG_STATE_HOME/zelmora (~/.local/state/zelmora; su Windows in\n"
+           "%LOCALAPPDATA%\\Zelmora): le altre volte dello stesso giorno non stampa niente.\n"
+           "Sul terminale le frasi lunghe vanno a capo tra le parole alla larghezza della\n"
+           "finestra, e i caratteri di controllo della frase vengono mostrati come simboli.\n"
            "\n"
            "Stato d\u2019uscita:\n"
            "  0  file delle frasi trovato e letto\n"
@@ -62,8 +71,10 @@ ParseOggiArguments(const std::vector<std::string>& arguments) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
-        if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-" ||
-            startsNumber(argument)) {
+        if (!optionsEnded && platform::IsSystemHelpSwitch(argument)) {
+            options.help = true;
+        } else if (optionsEnded || argument.empty() || argument[0] != '-' || argument == "-" ||
+                   startsNumber(argument)) {
             words.push_back(argument);
         } else if (argument == "--") {
             optionsEnded = true;
@@ -71,6 +82,10 @@ ParseOggiArguments(const std::vector<std::string>& arguments) {
             options.help = true;
         } else if (argument == "--version") {
             options.version = true;
+        } else if (argument == "--casuale") {
+            options.random = true;
+        } else if (argument == "--una-volta") {
+            options.onceADay = true;
         } else if (argument.starts_with("--")) {
             return complaint("opzione sconosciuta \u201C" + argument + "\u201D");
         } else {
@@ -117,8 +132,9 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
     // The folder -C names, as the messages show it.
     std::string named;
     bool folderMissing = false;
-    if (options.directory) {
-        directory = platform::PathFromText(*options.directory);
+    if (options.directory)
+        directory = platform::FolderFromArgument(*options.directory);
+    if (!directory.empty()) {
         std::error_code ec;
         const auto status = std::filesystem::status(directory, ec);
         named = "\u201C" + DecodePathBytes(platform::PathText(directory)) + "\u201D";
@@ -143,7 +159,18 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
                           : ErrorMessage(platform::NotFoundError(directory / state.PhraseFile)));
 
     // A file that is there but could not be opened was never counted.
-    const bool read = outcome.phraseFileFound && state.PhraseCount.has_value();
+    bool read = outcome.phraseFileFound && state.PhraseCount.has_value();
+    if (read && options.random && *state.PhraseCount > 0) {
+        // Any phrase, today's too: each run draws afresh.
+        state.CurrentIndex = 0;
+        try {
+            DrawAtRandom(state, directory, random);
+        } catch (const RuntimeError& error) {
+            // The file changed between the count and the draw.
+            result.err += told(ErrorMessage(error));
+            read = false;
+        }
+    }
     result.status = read ? kOggiFound : kOggiMissing;
     if (options.quiet) {
         // An empty phrase would only print an empty line at every login.
@@ -156,26 +183,162 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
     return result;
 }
 
+std::string DayStamp(const std::tm& day) {
+    const auto digits = [](int value, std::size_t width) {
+        std::string text = std::to_string(value);
+        return std::string(width > text.size() ? width - text.size() : 0, '0') + text;
+    };
+    return digits(day.tm_year + 1900, 4) + "-" + digits(day.tm_mon + 1, 2) + "-" +
+           digits(day.tm_mday, 2);
+}
+
+bool ShownAlreadyOn(const std::filesystem::path& stateFile, const std::string& stamp) {
+    // The stamp and a line end, perhaps CR LF from an editor: a few bytes
+    // are all a file of ours can hold.
+    std::array<char, 64> bytes{};
+    platform::OpenResult opened = platform::OpenForReading(stateFile);
+    if (!opened.opened)
+        return false;
+    int error = 0;
+    const std::ptrdiff_t got = platform::ReadBlock(opened.file, bytes.data(), bytes.size(), error);
+    platform::Close(opened.file);
+    if (got <= 0)
+        return false;
+    std::string_view kept(bytes.data(), static_cast<std::size_t>(got));
+    while (!kept.empty() && (kept.back() == '\n' || kept.back() == '\r' || kept.back() == ' '))
+        kept.remove_suffix(1);
+    return kept == stamp;
+}
+
+void RememberShownOn(const std::filesystem::path& stateFile, const std::string& stamp) {
+    (void)platform::WriteWhereItStands(stateFile, stamp + "\n");
+}
+
+namespace {
+
+// The number of characters (code points) of UTF-8 text.
+std::size_t characters(std::string_view text) {
+    std::size_t count = 0;
+    for (const char byte : text)
+        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+    return count;
+}
+
+std::string wrapLine(std::string_view line, std::size_t columns) {
+    std::string wrapped;
+    while (characters(line) > columns) {
+        // Where the characters that fit end, and the last blank among them
+        // or just after them.
+        std::size_t seen = 0;
+        std::size_t cut = line.size();
+        std::size_t blank = std::string_view::npos;
+        for (std::size_t at = 0; at < line.size(); ++at) {
+            if ((static_cast<unsigned char>(line[at]) & 0xC0) == 0x80)
+                continue;
+            if (seen == columns) {
+                cut = at;
+                if (line[at] == ' ')
+                    blank = at;
+                break;
+            }
+            if (line[at] == ' ' && seen > 0)
+                blank = at;
+            ++seen;
+        }
+        if (blank != std::string_view::npos) {
+            std::string_view before = line.substr(0, blank);
+            while (!before.empty() && before.back() == ' ')
+                before.remove_suffix(1);
+            wrapped.append(before).push_back('\n');
+            line.remove_prefix(blank);
+            while (!line.empty() && line.front() == ' ')
+                line.remove_prefix(1);
+        } else {
+            wrapped.append(line.substr(0, cut)).push_back('\n');
+            line.remove_prefix(cut);
+        }
+    }
+    wrapped.append(line);
+    return wrapped;
+}
+
+// The width the phrase is wrapped to on a terminal: the terminal's own, or
+// COLUMNS where the terminal does not tell it.
+std::optional<int> outputColumns() {
+    if (const auto columns = platform::TerminalColumns())
+        return columns;
+    const auto named = platform::EnvironmentText("COLUMNS");
+    if (!named)
+        return std::nullopt;
+    int columns = 0;
+    for (const char digit : *named) {
+        if (digit < '0' || digit > '9' || columns > 100000)
+            return std::nullopt;
+        columns = columns * 10 + (digit - '0');
+    }
+    if (columns <= 0)
+        return std::nullopt;
+    return columns;
+}
+
+} // namespace
+
+std::string WrapToColumns(std::string_view text, int columns) {
+    if (columns <= 0)
+        return std::string(text);
+    std::string wrapped;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        wrapped += wrapLine(text.substr(0, end), static_cast<std::size_t>(columns));
+        if (end == std::string_view::npos)
+            break;
+        wrapped += '\n';
+        text.remove_prefix(end + 1);
+    }
+    return wrapped;
+}
+
 int OggiMain(const std::vector<std::string>& arguments) {
     const auto parsed = ParseOggiArguments(arguments);
     if (const auto* usage = std::get_if<std::string>(&parsed)) {
         platform::WriteStandardError(ShowControlCharacters(*usage));
         return kOggiUsage;
     }
+    const auto& options = std::get<OggiOptions>(parsed);
+
+    // Once a day: a later run of the same day says nothing at all.
+    std::optional<std::filesystem::path> stateFile;
+    std::string today;
+    if (options.onceADay && !options.help && !options.version) {
+        today = DayStamp(platform::LocalNow());
+        if (const auto folder = platform::UserStateFolder("zelmora"))
+            stateFile = *folder / kOnceADayFileName;
+        if (stateFile && ShownAlreadyOn(*stateFile, today))
+            return kOggiFound;
+    }
+
     SystemClock clock;
     DefaultRandom random;
-    OggiResult result = RunOggi(std::get<OggiOptions>(parsed), clock, random);
+    OggiResult result = RunOggi(options, clock, random);
 
-    // On a terminal a phrase must not be able to send escape sequences; into
-    // a pipe or a file its text goes as it is. Messages are for people only.
-    if (platform::StandardOutputIsTerminal())
+    // On a terminal a phrase must not be able to send escape sequences, and
+    // a long one breaks between words rather than inside them; into a pipe
+    // or a file its text goes as it is. Messages are for people only.
+    if (platform::StandardOutputIsTerminal()) {
         result.out = ShowControlCharacters(result.out);
+        if (const auto columns = outputColumns(); columns && !options.help)
+            result.out = WrapToColumns(result.out, *columns);
+    }
     platform::WriteStandardError(ShowControlCharacters(result.err));
     if (const int error = platform::WriteStandardOutput(result.out)) {
         if (const auto message = WriteFailureMessage("zelmora-oggi", error))
             platform::WriteStandardError(ShowControlCharacters(*message));
         return kOggiWriteFailed;
     }
+    // Only a phrase that was shown counts: a missing file, once written,
+    // shows its phrase that same day.
+    if (stateFile && result.status == kOggiFound && !result.out.empty())
+        RememberShownOn(*stateFile, today);
     return result.status;
 }
 

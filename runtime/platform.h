@@ -97,6 +97,37 @@ std::vector<std::string> Arguments(int argc, char** argv);
 // A path given as UTF-8 text (a command-line argument).
 std::filesystem::path PathFromText(std::string_view utf8);
 
+// Whether `argument` is the system's own way of asking a program for its
+// help, beside -h and --help: "/?" on Windows; nothing on Linux.
+bool IsSystemHelpSwitch(std::string_view argument);
+
+// The folder a command-line argument (UTF-8) names. On Windows a name
+// cannot end in a double quote: one there is what the C runtime makes of a
+// quoted folder with a trailing backslash ("C:\Frasi\"), and is dropped.
+// An empty name stays empty: the working folder.
+std::filesystem::path FolderFromArgument(std::string_view utf8);
+
+// The value of the environment variable `name` as UTF-8 text, or nothing
+// when it is not set.
+std::optional<std::string> EnvironmentText(const char* name);
+
+// The folder where a program keeps what it remembers for this user between
+// runs, named after `program`: $XDG_STATE_HOME/PROGRAM (by default
+// ~/.local/state/PROGRAM) on Linux, %LOCALAPPDATA%\PROGRAM on Windows.
+// Nothing when the system names no such place. It may not exist yet.
+std::optional<std::filesystem::path> UserStateFolder(std::string_view program);
+
+// Writes `bytes` into the file at `path` where it stands: a file that is
+// there (or the file a symbolic link names) is written over and cut to
+// length, keeping its owner, permissions and links; a missing one is made,
+// with its missing folders. Refuses anything but an ordinary file, and a
+// symbolic link to nothing. Gives 0, or the system's error code.
+int WriteWhereItStands(const std::filesystem::path& path, std::string_view bytes);
+
+// The width in columns of the terminal standard output goes to; nothing
+// when it is no terminal or does not tell.
+std::optional<int> TerminalColumns();
+
 // Whether standard output is a terminal (rather than a pipe or a file). On
 // Windows that is a console; NUL, a character device too, is not one.
 bool StandardOutputIsTerminal();

@@ -5,11 +5,13 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
 #include <signal.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <type_traits>
 #include <unistd.h>
@@ -293,6 +295,59 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 
 std::filesystem::path PathFromText(std::string_view utf8) {
     return std::filesystem::path(std::string(utf8));
+}
+
+bool IsSystemHelpSwitch(std::string_view) {
+    return false;
+}
+
+std::filesystem::path FolderFromArgument(std::string_view utf8) {
+    return PathFromText(utf8);
+}
+
+std::optional<std::string> EnvironmentText(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value)
+        return std::nullopt;
+    return std::string(value);
+}
+
+std::optional<std::filesystem::path> UserStateFolder(std::string_view program) {
+    // The XDG base directories must be absolute; a relative one is ignored.
+    if (const auto state = EnvironmentText("XDG_STATE_HOME");
+        state && std::filesystem::path(*state).is_absolute())
+        return std::filesystem::path(*state) / program;
+    if (const auto home = EnvironmentText("HOME");
+        home && std::filesystem::path(*home).is_absolute())
+        return std::filesystem::path(*home) / ".local" / "state" / program;
+    return std::nullopt;
+}
+
+int WriteWhereItStands(const std::filesystem::path& path, std::string_view bytes) {
+    // A link to nothing would have its target made, wherever it points.
+    if (DanglingLinkTarget(path))
+        return ENOENT;
+    std::error_code ec;
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path(), ec);
+    // O_NONBLOCK: a FIFO put there fails at once instead of waiting.
+    const Descriptor file(
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
+    if (file.get() < 0)
+        return errno;
+    struct stat status {};
+    if (::fstat(file.get(), &status) != 0)
+        return errno;
+    if (!S_ISREG(status.st_mode))
+        return EINVAL;
+    return rewriteInPlace(file.get(), bytes);
+}
+
+std::optional<int> TerminalColumns() {
+    struct winsize size {};
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
+        return std::nullopt;
+    return static_cast<int>(size.ws_col);
 }
 
 bool StandardOutputIsTerminal() {

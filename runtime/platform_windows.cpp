@@ -373,6 +373,67 @@ int writeText(DWORD which, std::string_view utf8) {
 
 } // namespace
 
+bool IsSystemHelpSwitch(std::string_view argument) {
+    return argument == "/?";
+}
+
+std::filesystem::path FolderFromArgument(std::string_view utf8) {
+    // cmd and PowerShell write "C:\Frasi\" for a folder, which the C runtime
+    // reads as C:\Frasi" (the backslash escapes the closing quote).
+    while (utf8.ends_with('"'))
+        utf8.remove_suffix(1);
+    return PathFromText(utf8);
+}
+
+std::optional<std::string> EnvironmentText(const char* name) {
+    const std::wstring wideName = wide(name);
+    const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
+    if (size == 0)
+        return std::nullopt;
+    std::wstring value(size, L'\0');
+    const DWORD length = GetEnvironmentVariableW(wideName.c_str(), value.data(), size);
+    if (length == 0 || length >= size)
+        return std::nullopt;
+    value.resize(length);
+    return Utf16ToUtf8(units(value));
+}
+
+std::optional<std::filesystem::path> UserStateFolder(std::string_view program) {
+    const auto local = EnvironmentText("LOCALAPPDATA");
+    if (!local || local->empty())
+        return std::nullopt;
+    return PathFromText(*local) / PathFromText(program);
+}
+
+int WriteWhereItStands(const std::filesystem::path& path, std::string_view bytes) {
+    // A link to nothing would have its target made, wherever it points.
+    if (DanglingLinkTarget(path))
+        return ERROR_FILE_NOT_FOUND;
+    std::error_code ec;
+    if (path.has_parent_path())
+        std::filesystem::create_directories(path.parent_path(), ec);
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return static_cast<int>(GetLastError());
+    int error = ERROR_INVALID_FUNCTION;
+    if (GetFileType(file) == FILE_TYPE_DISK)
+        error = rewriteInPlace(file, bytes);
+    CloseHandle(file);
+    return error;
+}
+
+std::optional<int> TerminalColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO information{};
+    if (!GetConsoleScreenBufferInfo(standardHandle(STD_OUTPUT_HANDLE), &information))
+        return std::nullopt;
+    const int columns = information.srWindow.Right - information.srWindow.Left + 1;
+    if (columns <= 0)
+        return std::nullopt;
+    return columns;
+}
+
 bool StandardOutputIsTerminal() {
     return isConsole(standardHandle(STD_OUTPUT_HANDLE));
 }

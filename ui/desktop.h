@@ -31,6 +31,23 @@ std::optional<int> CheckScreen(int argc, char** argv);
 // Once QApplication stands: Qt's own messages go their usual way again.
 void ScreenFound();
 
+// Tells the user why the window program cannot start (`text`, one Italian
+// line): on standard error, or on Windows, where the program has no console
+// of its own, in a message box when standard error goes nowhere.
+void Complain(const std::string& text);
+
+// The entry that starts the window at every sign-in: on Linux the XDG
+// autostart entry ($XDG_CONFIG_HOME, by default ~/.config, then
+// autostart/example.zelmora.Zelmora.desktop), on Windows the shortcut
+// Zelmora.lnk in the user's Startup folder, the one the installer makes.
+// Whether such an entry is there now, whoever made it.
+bool StartsAtSignIn();
+
+// Makes the entry start this program in `folder` (a full path) with
+// `holdDays`, or takes it away. Raises error 75 naming the entry and the
+// reason when that cannot be done; then nothing has changed.
+void SetStartAtSignIn(bool on, const std::filesystem::path& folder, int holdDays);
+
 // Gives `text` (the answer to --help or --version) where the user reads it
 // and returns the exit status: 0, or 3 when it could not be written, which
 // is told on standard error ("zelmora: errore di scrittura: ...").
@@ -64,6 +81,10 @@ public:
     // loop once the caller's handler has returned, when the file could not
     // be opened.
     void open(const std::filesystem::path& file, Failed failed);
+
+    // Opens `folder` in the file manager (xdg-open on Linux, Explorer on
+    // Windows) and returns at once; `failed` is called as for open().
+    void openFolder(const std::filesystem::path& folder, Failed failed);
 
 private:
     std::chrono::milliseconds inUseAfter_;

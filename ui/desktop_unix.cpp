@@ -1,10 +1,12 @@
 // The desktop on Linux and the other X11 and Wayland systems.
 
 #include "app/error_messages.h"
+#include "app/window_options.h"
 #include "runtime/platform.h"
 #include "ui/desktop.h"
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -162,6 +164,62 @@ void ScreenFound() {
     qInstallMessageHandler(qtHandler);
 }
 
+void Complain(const std::string& text) {
+    platform::WriteStandardError(text);
+}
+
+namespace {
+
+// Where the desktops look for the entries they start at sign-in.
+std::optional<std::filesystem::path> autostartEntry() {
+    std::filesystem::path config;
+    if (const auto named = platform::EnvironmentText("XDG_CONFIG_HOME");
+        named && std::filesystem::path(*named).is_absolute())
+        config = *named;
+    else if (const auto home = platform::EnvironmentText("HOME");
+             home && std::filesystem::path(*home).is_absolute())
+        config = std::filesystem::path(*home) / ".config";
+    else
+        return std::nullopt;
+    return config / "autostart" / kSignInEntryName;
+}
+
+} // namespace
+
+bool StartsAtSignIn() {
+    const auto entry = autostartEntry();
+    std::error_code ec;
+    return entry && std::filesystem::is_regular_file(*entry, ec);
+}
+
+void SetStartAtSignIn(bool on, const std::filesystem::path& folder, int holdDays) {
+    const auto entry = autostartEntry();
+    if (!entry)
+        throw RuntimeError(kPathFileAccess, "~/.config/autostart/" + std::string(kSignInEntryName),
+                           Cause::Other, "HOME non impostata");
+    std::error_code ec;
+    if (!on) {
+        // Nothing there (nor a folder on the way): nothing to take away.
+        if (!std::filesystem::exists(std::filesystem::symlink_status(*entry, ec)))
+            return;
+        if (!std::filesystem::remove(*entry, ec) && ec)
+            throw platform::FileError(kPathFileAccess, *entry, ec.value());
+        return;
+    }
+    const QString program = QCoreApplication::applicationFilePath();
+    const auto text = SignInEntryText(program.isEmpty() ? std::string("zelmora")
+                                                        : QFile::encodeName(program).toStdString(),
+                                      folder.native(), holdDays);
+    if (!text)
+        throw RuntimeError(
+            kPathFileAccess, platform::PathText(*entry), Cause::Other,
+            "il nome della cartella non si pu\u00F2 scrivere in una voce del desktop");
+    std::filesystem::create_directories(entry->parent_path(), ec);
+    if (ec)
+        throw platform::FileError(kPathFileAccess, *entry, ec.value());
+    platform::ReplaceWhole(*entry, *text);
+}
+
 int Answer(const std::string& text) {
     if (const int error = platform::WriteStandardOutput(text)) {
         if (const auto message = WriteFailureMessage("zelmora", error))
@@ -235,6 +293,11 @@ void Opener::open(const std::filesystem::path& file, Failed failed) {
                 done(EditorProblem::OpenerFailed);
         });
     process->start();
+}
+
+void Opener::openFolder(const std::filesystem::path& folder, Failed failed) {
+    // The desktop's opener knows the file manager too.
+    open(folder, std::move(failed));
 }
 
 QStringList SansSerifFaces() {

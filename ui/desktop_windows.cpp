@@ -1,18 +1,25 @@
 // The desktop on Windows.
 
 #include "app/error_messages.h"
+#include "app/window_options.h"
 #include "runtime/platform.h"
 #include "runtime/utf8.h"
 #include "runtime/windows_api.h"
 #include "ui/desktop.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QProcess>
 #include <QTimer>
 #include <QUrl>
 #include <QWidget>
 #include <system_error>
-// After windows.h, which it needs.
+// After windows.h, which they need.
 #include <commdlg.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <shobjidl.h>
 
 namespace zelmora::desktop {
 
@@ -23,7 +30,105 @@ std::wstring wide(const std::string& utf8) {
     return {text.begin(), text.end()};
 }
 
+// The Startup shortcut, named as the installer names it.
+std::filesystem::path startupShortcut() {
+    PWSTR folder = nullptr;
+    std::filesystem::path shortcut;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Startup, 0, nullptr, &folder)))
+        shortcut = std::filesystem::path(folder) / L"Zelmora.lnk";
+    CoTaskMemFree(folder);
+    return shortcut;
+}
+
+// A COM interface pointer released when it goes.
+template <typename Interface> class Com {
+public:
+    Com() = default;
+    ~Com() {
+        if (pointer_)
+            pointer_->Release();
+    }
+    Com(const Com&) = delete;
+    Com& operator=(const Com&) = delete;
+    Interface* operator->() const { return pointer_; }
+    void** out() { return reinterpret_cast<void**>(&pointer_); }
+
+private:
+    Interface* pointer_ = nullptr;
+};
+
+// COM for this thread while it lives, where Qt has not started it already.
+class ComApartment {
+public:
+    ComApartment()
+        : result_(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    ~ComApartment() {
+        if (SUCCEEDED(result_))
+            CoUninitialize();
+    }
+    ComApartment(const ComApartment&) = delete;
+    ComApartment& operator=(const ComApartment&) = delete;
+
+private:
+    HRESULT result_;
+};
+
+[[noreturn]] void shortcutFailed(const std::filesystem::path& shortcut, HRESULT result) {
+    const int error = HRESULT_FACILITY(result) == FACILITY_WIN32 ? HRESULT_CODE(result)
+                                                                 : static_cast<int>(result);
+    throw platform::FileError(kPathFileAccess, shortcut, error);
+}
+
 } // namespace
+
+void Complain(const std::string& text) {
+    const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
+    if (err != nullptr && err != INVALID_HANDLE_VALUE && GetFileType(err) != FILE_TYPE_UNKNOWN) {
+        platform::WriteStandardError(text);
+        return;
+    }
+    MessageBoxW(nullptr, wide(text).c_str(), L"Zelmora", MB_OK | MB_ICONERROR);
+}
+
+bool StartsAtSignIn() {
+    const std::filesystem::path shortcut = startupShortcut();
+    std::error_code ec;
+    return !shortcut.empty() && std::filesystem::is_regular_file(shortcut, ec);
+}
+
+void SetStartAtSignIn(bool on, const std::filesystem::path& folder, int holdDays) {
+    const std::filesystem::path shortcut = startupShortcut();
+    if (shortcut.empty())
+        throw RuntimeError(kPathFileAccess, "Esecuzione automatica\\Zelmora.lnk", Cause::Missing);
+    if (!on) {
+        if (!DeleteFileW(shortcut.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND)
+            throw platform::FileError(kPathFileAccess, shortcut, static_cast<int>(GetLastError()));
+        return;
+    }
+    // As the installer makes it: the program, started in the folder, and
+    // the folder and the days named on its command line too.
+    const std::wstring program =
+        QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdWString();
+    const std::wstring arguments =
+        wide(SignInShortcutArguments(platform::PathText(folder), holdDays));
+    ComApartment com;
+    Com<IShellLinkW> link;
+    HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                      IID_IShellLinkW, link.out());
+    if (FAILED(result))
+        shortcutFailed(shortcut, result);
+    link->SetPath(program.c_str());
+    link->SetArguments(arguments.c_str());
+    link->SetWorkingDirectory(folder.c_str());
+    link->SetIconLocation(program.c_str(), 0);
+    link->SetDescription(L"La frase del giorno a ogni accesso");
+    Com<IPersistFile> file;
+    result = link->QueryInterface(IID_IPersistFile, file.out());
+    if (SUCCEEDED(result))
+        result = file->Save(shortcut.c_str(), TRUE);
+    if (FAILED(result))
+        shortcutFailed(shortcut, result);
+}
 
 // Windows always has a screen; a Qt that cannot start there says so in a
 // message box of its own.
@@ -70,6 +175,25 @@ void Opener::open(const std::filesystem::path& file, Failed failed) {
     const std::filesystem::path whole = std::filesystem::absolute(file, ec);
     if (ec ||
         !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdWString(whole.native()))))
+        QTimer::singleShot(0, &watched_, [failed] { failed(EditorProblem::OpenerFailed); });
+}
+
+void Opener::openFolder(const std::filesystem::path& folder, Failed failed) {
+    // Explorer from the Windows folder, with the folder as its one argument
+    // (no shell); detached, as it outlives this program, and not watched:
+    // explorer.exe ends with status 1 when all went well.
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(folder, ec);
+    wchar_t windows[MAX_PATH] = {};
+    const UINT length = GetWindowsDirectoryW(windows, MAX_PATH);
+    QProcess explorer;
+    explorer.setProgram(QString::fromWCharArray(windows, static_cast<qsizetype>(length)) +
+                        QStringLiteral("\\explorer.exe"));
+    explorer.setArguments({QString::fromStdWString(whole.native())});
+    explorer.setStandardInputFile(QProcess::nullDevice());
+    explorer.setStandardOutputFile(QProcess::nullDevice());
+    explorer.setStandardErrorFile(QProcess::nullDevice());
+    if (ec || length == 0 || length >= MAX_PATH || !explorer.startDetached())
         QTimer::singleShot(0, &watched_, [failed] { failed(EditorProblem::OpenerFailed); });
 }
 

@@ -1,17 +1,22 @@
 #include "ui/form1.h"
 
+#include "app/error_messages.h"
 #include "app/phrase_commands.h"
 #include "app/text_encoding.h"
 #include "app/texts.h"
 #include "app/version.h"
+#include "runtime/platform.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
+#include "ui/desktop.h"
 #include "ui/dialog.h"
 #include "ui/layout.h"
 #include "ui/qt_strings.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -170,6 +175,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     label1_->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(copy, &QAction::triggered, this,
             [this] { QGuiApplication::clipboard()->setText(label1_->text()); });
+    addPhraseMenu();
 
     setWindowTitle(QString::fromLatin1(kTitleWithVersion));
     showPhrase();
@@ -204,6 +210,11 @@ void Form1::applyColors() {
 }
 
 void Form1::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Menu ||
+        (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier)) {
+        popUpPhraseMenu();
+        return;
+    }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         auto* focused = qobject_cast<QPushButton*>(focusWidget());
         (focused ? focused : okButton_)->click();
@@ -221,6 +232,21 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     // phrase is then its tooltip. Whether it fits is worked out only when a
     // tooltip is asked for: laying the text out at start would delay the
     // window.
+    if (watched == label1_ && event->type() == QEvent::ContextMenu)
+        // The tick says what is there now: the desktop's settings, or the
+        // user, may have changed it since.
+        signIn_->setChecked(desktop::StartsAtSignIn());
+    if (const QString hint = noPhraseHint();
+        watched == label1_ && event->type() == QEvent::ToolTip && !hint.isEmpty()) {
+        // Each sentence on a line of its own, the file's name broken only
+        // where the screen ends.
+        const QPoint pointer = static_cast<QHelpEvent*>(event)->globalPos();
+        const QSize room =
+            label1_->screen() ? label1_->screen()->availableGeometry().size() : QSize(640, 480);
+        QToolTip::showText(pointer, tooltipText(hint, QToolTip::font(), room - QSize(48, 48)),
+                           label1_);
+        return true;
+    }
     if (watched == label1_ && event->type() == QEvent::ToolTip) {
         const QString whole = withoutTrailingEmptyLines(label1_->text());
         const QRect room = label1_->contentsRect();
@@ -300,6 +326,98 @@ void Form1::openColorsDialog() {
 
 void Form1::openInfo() {
     RunCommand(services_.messages, this, [this] { info_.showModal(this); });
+}
+
+void Form1::addPhraseMenu() {
+    auto* today = new QAction(QStringLiteral("Frase del giorno"), this);
+    today->setObjectName(QStringLiteral("fraseDelGiorno"));
+    connect(today, &QAction::triggered, this, &Form1::showTodaysPhrase);
+
+    signIn_ = new QAction(QStringLiteral("Mostra all\u2019accesso"), this);
+    signIn_->setObjectName(QStringLiteral("mostraAllAccesso"));
+    signIn_->setCheckable(true);
+    // Set from what is there when the menu opens; a click then asks for
+    // the other state, and the tick follows what could be done.
+    connect(signIn_, &QAction::triggered, this, &Form1::setStartAtSignIn);
+
+    auto* folder = new QAction(QStringLiteral("Apri la cartella delle frasi"), this);
+    folder->setObjectName(QStringLiteral("apriCartella"));
+    connect(folder, &QAction::triggered, this, &Form1::openPhraseFolder);
+
+    label1_->addActions({today, signIn_, folder});
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent* event) {
+    // The menu key and Shift+F10 anywhere in the window open the phrase's
+    // menu; a right click elsewhere opens nothing.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        popUpPhraseMenu();
+    else
+        QWidget::contextMenuEvent(event);
+}
+
+void Form1::popUpPhraseMenu() {
+    const QPoint at = label1_->rect().center();
+    QContextMenuEvent menu(QContextMenuEvent::Keyboard, at, label1_->mapToGlobal(at));
+    QApplication::sendEvent(label1_, &menu);
+}
+
+std::filesystem::path Form1::phraseFolder() const {
+    std::error_code ec;
+    const std::filesystem::path here = std::filesystem::current_path(ec);
+    if (ec)
+        throw RuntimeError(kPathFileAccess, platform::PathText(directory_ / state_.PhraseFile),
+                           Cause::WorkingFolderGone);
+    return directory_.empty() ? here : (here / directory_).lexically_normal();
+}
+
+QString Form1::noPhraseHint() const {
+    const bool missing = !state_.PhraseCount && state_.PhraseText == Module1::kNoPhraseText;
+    const bool none = state_.PhraseCount && *state_.PhraseCount == 0;
+    if (!missing && !none)
+        return {};
+    const QString file =
+        ToQString(DecodePhraseBytes(platform::PathText(directory_ / state_.PhraseFile)));
+    return QStringLiteral("Nessuna frase in \u201C%1\u201D.\nPremi \u00ABApri file\u00BB per "
+                          "scriverne una.")
+        .arg(file);
+}
+
+void Form1::showTodaysPhrase() {
+    RunCommand(services_.messages, this, [this] {
+        const auto showAll = [this] {
+            showPhrase();
+            showPosition();
+        };
+        try {
+            BusyPointer busy;
+            ShowTodaysPhrase(state_, directory_, services_.clock.dayOfYear());
+        } catch (...) {
+            // The count may have changed even so (an emptied file).
+            showAll();
+            throw;
+        }
+        showAll();
+    });
+}
+
+void Form1::setStartAtSignIn(bool on) {
+    RunCommand(services_.messages, this, [this, on] {
+        try {
+            desktop::SetStartAtSignIn(on, phraseFolder(), state_.HoldDays);
+        } catch (const RuntimeError& error) {
+            signIn_->setChecked(desktop::StartsAtSignIn());
+            services_.messages.warning(this, QStringLiteral("Zelmora"),
+                                       ToQString(SignInFailureMessage(error, on)));
+            return;
+        }
+        signIn_->setChecked(desktop::StartsAtSignIn());
+    });
+}
+
+void Form1::openPhraseFolder() {
+    RunCommand(services_.messages, this,
+               [this] { services_.starter.openFolder(phraseFolder(), this); });
 }
 
 } // namespace zelmora

@@ -7,6 +7,7 @@
 #include <QWidget>
 #include <filesystem>
 
+class QAction;
 class QLabel;
 class QPushButton;
 
@@ -28,6 +29,7 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -39,6 +41,17 @@ private:
     void drawAtRandom();     // "Casuale"
     void openColorsDialog(); // the crayons button
     void openInfo();         // the info picture
+    // The phrase's context menu, beside "Copia la frase".
+    void addPhraseMenu();
+    void showTodaysPhrase();        // "Frase del giorno"
+    void setStartAtSignIn(bool on); // "Mostra all'accesso"
+    void openPhraseFolder();        // "Apri la cartella delle frasi"
+    void popUpPhraseMenu();         // the menu key, Shift+F10
+    // The folder of the program's files, as a full path.
+    std::filesystem::path phraseFolder() const;
+    // Where the program looked when there is no phrase to show, and what to
+    // do; empty while there is a phrase.
+    QString noPhraseHint() const;
     void showPhrase();
     void showPosition();
     // The phrase's text colour and the window's background, from the state.
@@ -52,6 +65,7 @@ private:
     QLabel* label1_ = nullptr;
     QLabel* label2_ = nullptr;
     QPushButton* okButton_ = nullptr;
+    QAction* signIn_ = nullptr;
 };
 
 } // namespace zelmora

@@ -75,6 +75,16 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
     });
 }
 
+void DesktopProgramStarter::openFolder(const std::filesystem::path& folder, QWidget* parent) {
+    const auto failed = [this, folder, over = QPointer<QWidget>(parent)](EditorProblem) {
+        messages_.warning(over.data(), QStringLiteral("Zelmora"),
+                          ToQString(FolderNotOpenedMessage(platform::PathText(folder))));
+    };
+    if (!opener_.available())
+        return failed(EditorProblem::NoOpener);
+    opener_.openFolder(folder, failed);
+}
+
 void DesktopProgramStarter::report(EditorProblem problem, const std::filesystem::path& file,
                                    QWidget* parent) {
     messages_.warning(parent, QStringLiteral("Zelmora"),

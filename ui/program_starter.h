@@ -50,6 +50,12 @@ public:
     // error 75 for a folder or anything else that is not an ordinary file.
     // One found later is told in a message box over `parent`.
     virtual void start(const EditorCall& call, QWidget* parent) = 0;
+
+    // Opens `folder` (a full path) in the file manager and returns at once,
+    // started as the editor is: its arguments as a list, no shell, its
+    // output on the null device. A failure is told in a message box over
+    // `parent`.
+    virtual void openFolder(const std::filesystem::path& folder, QWidget* parent) = 0;
 };
 
 // After this long an editor is taken to be in the user's hands: how it ends
@@ -69,6 +75,7 @@ public:
                                    std::chrono::milliseconds inUseAfter = kEditorInUseAfter);
 
     void start(const EditorCall& call, QWidget* parent) override;
+    void openFolder(const std::filesystem::path& folder, QWidget* parent) override;
 
 private:
     void report(EditorProblem problem, const std::filesystem::path& file, QWidget* parent);

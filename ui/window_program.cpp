@@ -1,13 +1,17 @@
 #include "ui/window_program.h"
 
 #include "app/startup.h"
+#include "app/text_encoding.h"
 #include "app/version.h"
+#include "app/window_options.h"
 #include "runtime/platform.h"
 #include "ui/desktop.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <system_error>
+#include <variant>
 #include <vector>
 
 namespace zelmora {
@@ -15,34 +19,71 @@ namespace zelmora {
 namespace {
 
 // What the program prints instead of opening its window: its usage for a
-// command line that is exactly "--help", its version for exactly
-// "--version". Any other command line is the days per phrase.
+// command line that is exactly "--help" (or "/?" on Windows), its version
+// for exactly "--version". Any other command line is for the window.
 std::optional<std::string> answerWithoutWindow(const std::vector<std::string>& arguments) {
     if (arguments.size() != 1)
         return std::nullopt;
     if (arguments.front() == "--version")
         return std::string("zelmora ") + kVersion + "\n";
-    if (arguments.front() != "--help")
+    if (arguments.front() != "--help" && !platform::IsSystemHelpSwitch(arguments.front()))
         return std::nullopt;
-    return "Uso: zelmora [giorni]\n"
+    return "Uso: zelmora [-C CARTELLA] [giorni]\n"
            "Mostra in una finestra la frase del giorno presa dal file tesmi.txt della\n"
            "cartella corrente, con la sua posizione (indice / totale).\n"
            "\n"
            "  giorni       per quanti giorni di fila resta ogni frase, da 1 a 365\n"
            "               (predefinito 1; altri valori sono ignorati)\n"
+           "  -C CARTELLA  lavora in CARTELLA invece che nella cartella corrente: legge\n"
+           "               tesmi.txt e opzioni.txt da l\u00EC e vi apre l\u2019editor\n"
            "  --help       mostra questo aiuto ed esce\n"
            "  --version    mostra la versione ed esce\n"
            "\n"
            "Sono accettate anche le opzioni comuni dei programmi Qt, per esempio\n"
            "-style fusion; vengono tolte prima di leggere i giorni.\n"
-           "I colori scelti vengono salvati in opzioni.txt, accanto a tesmi.txt.\n";
+           "I colori scelti vengono salvati in opzioni.txt, accanto a tesmi.txt.\n"
+           "Nel menu della frase (tasto destro) \u00ABMostra all\u2019accesso\u00BB avvia\n"
+           "Zelmora a ogni accesso in questa cartella e con questi giorni.\n";
+}
+
+// -C CARTELLA: the window works in that folder, as if started there, so
+// that every file it opens and every program it starts is there. Gives
+// what the user is told when it cannot.
+std::optional<std::string> enterFolder(const std::string& named) {
+    const std::filesystem::path folder = platform::FolderFromArgument(named);
+    if (folder.empty())
+        return std::nullopt;
+    const std::string shown = "\u201C" + DecodePhraseBytes(platform::PathText(folder)) + "\u201D";
+    std::error_code ec;
+    const auto status = std::filesystem::status(folder, ec);
+    if (status.type() == std::filesystem::file_type::not_found)
+        return "zelmora: la cartella " + shown + " non esiste\n";
+    if (std::filesystem::exists(status) && !std::filesystem::is_directory(status))
+        return "zelmora: " + shown + " non \u00E8 una cartella\n";
+    std::filesystem::current_path(folder, ec);
+    if (ec)
+        return "zelmora: impossibile lavorare nella cartella " + shown + ": " +
+               CauseText(platform::FileError(kPathFileAccess, folder, ec.value())) + "\n";
+    return std::nullopt;
 }
 
 } // namespace
 
 std::optional<int> PrepareForWindow(int argc, char** argv) {
-    if (const auto answer = answerWithoutWindow(platform::Arguments(argc, argv)))
+    const std::vector<std::string> arguments = platform::Arguments(argc, argv);
+    if (const auto answer = answerWithoutWindow(arguments))
         return desktop::Answer(*answer);
+    // Qt's own options are still there: they are taken for the days here,
+    // which are read once Qt has taken them out.
+    const auto parsed = ParseWindowArguments(arguments);
+    if (const auto* usage = std::get_if<std::string>(&parsed)) {
+        desktop::Complain(*usage);
+        return 2;
+    }
+    if (const auto problem = enterFolder(std::get<WindowOptions>(parsed).directory)) {
+        desktop::Complain(*problem);
+        return 1;
+    }
     return desktop::CheckScreen(argc, argv);
 }
 
@@ -65,11 +106,17 @@ WindowProgram::WindowProgram() {
 
 WindowProgram::~WindowProgram() = default;
 
-int WindowProgram::run(const std::string& commandLine) {
+int WindowProgram::run(const std::vector<std::string>& arguments) {
+    // -C was dealt with before Qt started; the rest are the days.
+    const auto parsed = ParseWindowArguments(arguments);
+    const std::string commandLine = std::holds_alternative<WindowOptions>(parsed)
+                                        ? std::get<WindowOptions>(parsed).commandLine
+                                        : std::string();
     // The working folder's files by their bare names: an empty directory.
     Main(state_, {{}, commandLine, clock_, random_}, [this] {
-        window_ = std::make_unique<Form1>(state_, std::filesystem::path(),
-                                          WindowServices{messages_, starter_, random_, picker_});
+        window_ =
+            std::make_unique<Form1>(state_, std::filesystem::path(),
+                                    WindowServices{messages_, starter_, random_, picker_, clock_});
         window_->show();
     });
     // As any failing step of the start-up, a window that could not be made

@@ -14,6 +14,8 @@ struct WindowServices {
     ProgramStarter& starter;
     RandomSource& random;
     ColorPicker& picker;
+    // Today, for "Frase del giorno".
+    const Clock& clock;
 };
 
 } // namespace zelmora

@@ -81,19 +81,19 @@ if [ -f "$prefix/$desktop" ]; then
     grep -qx "Icon=$id" "$prefix/$desktop" || fail "the desktop entry's Icon is not $id"
 fi
 
-echo "== the desktop entry copied for starting at login, with Path="
+echo "== the desktop entry copied for starting at login, with -C and giorni"
 # As zelmora(1), the README and the guide tell: a copy in
-# ~/.config/autostart/ with a line naming the folder of tesmi.txt added at
-# the end. The line must land in the [Desktop Entry] group and keep it valid.
+# ~/.config/autostart/ whose Exec= line names the folder of tesmi.txt and the
+# days. It must stay one valid [Desktop Entry] with that one Exec= line.
 if [ -f "$prefix/$desktop" ]; then
     mkdir -p "$prefix/autostart"
     cp "$prefix/$desktop" "$prefix/autostart/"
-    echo "Path=$prefix/Le mie frasi" >>"$prefix/autostart/$id.desktop"
+    HOME=$prefix sh -c 'sed -i "s|^Exec=.*|Exec=zelmora -C $HOME/Frasi 7|" "$1"' sh \
+        "$prefix/autostart/$id.desktop"
     desktop-file-validate "$prefix/autostart/$id.desktop" ||
-        fail "the autostart copy with a Path= line is not a valid desktop entry"
-    groups=$(grep -c '^\[' "$prefix/autostart/$id.desktop")
-    [ "$groups" -eq 1 ] ||
-        fail "the desktop entry has $groups groups: a Path= line added at the end misses [Desktop Entry]"
+        fail "the autostart copy with -C and giorni is not a valid desktop entry"
+    [ "$(grep '^Exec=' "$prefix/autostart/$id.desktop")" = "Exec=zelmora -C $prefix/Frasi 7" ] ||
+        fail "the autostart copy's Exec= line is not the one the guide gives"
 fi
 
 echo "== compressed manual pages and changelog"
@@ -117,6 +117,7 @@ if [ -f "$prefix/$completion" ]; then
             echo
         }
         offers zelmora-oggi --h
+        offers zelmora-oggi --
         offers zelmora-oggi -C "Le"
         offers zelmora-oggi -C ""' sh "$prefix/$completion" 2>&1); then
         printf '%s\n' "$result"
@@ -124,7 +125,7 @@ if [ -f "$prefix/$completion" ]; then
     else
         printf '%s\n' "$result"
         expected_result=$(printf '%s\n' "complete -F _zelmora_oggi zelmora-oggi" "[--help]" \
-            "[Le mie frasi]" "[Le mie frasi][altro]")
+            "[--casuale][--help][--una-volta][--version]" "[Le mie frasi]" "[Le mie frasi][altro]")
         [ "$result" = "$expected_result" ] ||
             fail "the completion of zelmora-oggi offers the wrong words"
     fi

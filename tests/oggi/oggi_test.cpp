@@ -222,6 +222,127 @@ TEST(ZelmoraOggi, ReadsItsOptionsAsATerminalProgramShould) {
 // --- The real program ------------------------------------------------------
 
 // Into a file or a pipe: UTF-8 bytes, with CR LF line ends on Windows.
+// --casuale, --una-volta, "/?" and the folder conventions of -C.
+TEST(ZelmoraOggi, ReadsTheDailyOptionsAndTheSystemsFolderConventions) {
+    const auto options = [](std::vector<std::string> arguments) {
+        const auto result = ParseOggiArguments(arguments);
+        EXPECT_TRUE(std::holds_alternative<OggiOptions>(result));
+        return std::holds_alternative<OggiOptions>(result) ? std::get<OggiOptions>(result)
+                                                           : OggiOptions{};
+    };
+    const OggiOptions both = options({"--una-volta", "-qC", "x", "--casuale", "7"});
+    EXPECT_TRUE(both.random && both.onceADay && both.quiet);
+    EXPECT_EQ(both.commandLine, "7");
+    EXPECT_FALSE(options({"--", "--casuale"}).random);
+#ifdef _WIN32
+    EXPECT_TRUE(options({"/?"}).help);
+    EXPECT_EQ(platform::FolderFromArgument("C:\\Frasi\""), platform::PathFromText("C:\\Frasi"));
+#else
+    EXPECT_EQ(options({"/?"}).commandLine, "/?") << "a name like any other on Linux";
+#endif
+
+    // -C '' is the working folder, as with git: what is missing is the file.
+    TempDir here;
+    test::InWorkingFolder inside(here.path());
+    const test::FixedClock clock(100);
+    test::ScriptedRandom random;
+    const OggiResult none = RunOggi(options({"-C", ""}), clock, random);
+    EXPECT_EQ(none.err, "zelmora-oggi: il file \u201C" + platform::PathText("tesmi.txt") +
+                            "\u201D non \u00E8 stato trovato.\n");
+    here.write("tesmi.txt", CrLfLines({"Qui", "----"}));
+    EXPECT_EQ(RunOggi(options({"-C", ""}), clock, random).out, "Qui\n1 / 1\n");
+}
+
+TEST(ZelmoraOggi, DrawsAtRandomAmongAllThePhrasesTodaysToo) {
+    TempDir dir;
+    dir.write("tesmi.txt", CrLfLines({"Uno", "----", "Due", "----", "Tre", "----"}));
+    const test::FixedClock clock(2); // today's is phrase 2
+    test::ScriptedRandom random({0.4, 0.99, 0.0});
+    OggiOptions options;
+    options.directory = platform::PathText(dir.path());
+    options.random = true;
+    EXPECT_EQ(RunOggi(options, clock, random).out, "Due\n2 / 3\n");
+    EXPECT_EQ(RunOggi(options, clock, random).out, "Tre\n3 / 3\n");
+    options.quiet = true;
+    const OggiResult quiet = RunOggi(options, clock, random);
+    EXPECT_EQ(quiet.out, "Uno\n");
+    EXPECT_EQ(quiet.status, kOggiFound);
+
+    // Nothing to draw from: as without --casuale.
+    dir.write("tesmi.txt", "");
+    options.quiet = false;
+    const OggiResult empty = RunOggi(options, clock, random);
+    EXPECT_EQ(empty.out, "\n0 / 0\n");
+    EXPECT_EQ(empty.status, kOggiFound);
+    std::filesystem::remove(dir / "tesmi.txt");
+    EXPECT_EQ(RunOggi(options, clock, random).status, kOggiMissing);
+}
+
+// The day --una-volta keeps: only the same day counts as shown, and a state
+// that cannot be read or written never stops the phrase.
+TEST(OnceADay, ThePhraseIsShownAtTheDaysFirstRunOnly) {
+    std::tm day{};
+    day.tm_year = 2026 - 1900;
+    day.tm_mon = 0;
+    day.tm_mday = 5;
+    EXPECT_EQ(DayStamp(day), "2026-01-05");
+
+    TempDir state;
+    const std::filesystem::path file = state / "zelmora" / kOnceADayFileName;
+    EXPECT_FALSE(ShownAlreadyOn(file, "2026-01-05")) << "no state yet";
+    RememberShownOn(file, "2026-01-05");
+    EXPECT_TRUE(ShownAlreadyOn(file, "2026-01-05"));
+    EXPECT_FALSE(ShownAlreadyOn(file, "2026-01-06"));
+    RememberShownOn(file, "2026-01-06");
+    EXPECT_EQ(state.read("zelmora/ultimo-giorno"), "2026-01-06\n");
+    state.write("zelmora/ultimo-giorno", "2026-01-06\r\n");
+    EXPECT_TRUE(ShownAlreadyOn(file, "2026-01-06")) << "saved again by an editor";
+    state.write("zelmora/ultimo-giorno", "\x01\xFF garbage longer than any day stamp could be");
+    EXPECT_FALSE(ShownAlreadyOn(file, "2026-01-06"));
+
+    // A folder in the file's place: read as "not shown", written not at all.
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    RememberShownOn(file, "2026-01-06");
+    EXPECT_FALSE(ShownAlreadyOn(file, "2026-01-06"));
+    EXPECT_TRUE(std::filesystem::is_empty(file));
+#ifndef _WIN32
+    // Written where it stands: a link stays a link, its file gets the day.
+    TempDir elsewhere;
+    elsewhere.write("giorno", "2025-12-31\n");
+    std::filesystem::create_symlink(elsewhere / "giorno", state / "collegamento");
+    RememberShownOn(state / "collegamento", "2026-01-07");
+    EXPECT_TRUE(std::filesystem::is_symlink(state / "collegamento"));
+    EXPECT_EQ(elsewhere.read("giorno"), "2026-01-07\n");
+    // A link to nothing: its target is not made.
+    std::filesystem::create_symlink(elsewhere / "nessuno", state / "rotto");
+    RememberShownOn(state / "rotto", "2026-01-07");
+    EXPECT_FALSE(elsewhere.exists("nessuno"));
+#endif
+}
+
+TEST(WrapToColumns, BreaksLongLinesBetweenWordsOnly) {
+    const struct {
+        const char* text;
+        int columns;
+        const char* wrapped;
+    } cases[] = {
+        {"corta\n1 / 3\n", 10, "corta\n1 / 3\n"},
+        {"uno due tre quattro\n", 10, "uno due\ntre\nquattro\n"},
+        {"uno due tre quattro\n", 7, "uno due\ntre\nquattro\n"},
+        {"abcdefghijkl mn\n", 5, "abcde\nfghij\nkl mn\n"},
+        {"città è più\n", 5, "città\nè più\n"},
+        {"a  b   c\n", 2, "a\nb\nc\n"},
+        {"parola  lunga\n", 20, "parola  lunga\n"},
+        {"senza fine", 6, "senza\nfine"},
+        {"\n\nx y\n", 1, "\n\nx\ny\n"},
+        {"uno due\n", 0, "uno due\n"},
+    };
+    for (const auto& example : cases)
+        EXPECT_EQ(WrapToColumns(example.text, example.columns), example.wrapped)
+            << example.text << " in " << example.columns;
+}
+
 TEST(ZelmoraOggiProgram, PrintsWindows1252AsUtf8WithTheSystemsLineEnds) {
     TempDir dir;
     dir.write("tesmi.txt", "Un caff\xE8 costa 1 \x80\r\n----\r\n");
@@ -350,6 +471,47 @@ TEST(ZelmoraOggiProgram, OutputThatCannotBeWrittenIsToldAndFails) {
     EXPECT_EQ(full.err, "zelmora-oggi: errore di scrittura: spazio esaurito sul disco\n");
 #endif
 }
+
+#ifndef _WIN32
+// --una-volta keeps its day in $XDG_STATE_HOME/zelmora, never beside the
+// phrases; a state folder it cannot use is no error. On a terminal a long
+// phrase wraps to its width; into a pipe it goes as it is.
+TEST(ZelmoraOggiProgram, OnceADayAndTheTerminalsWidth) {
+    TempDir phrases;
+    TempDir state;
+    const std::string phrase = "Chi semina pazienza raccoglie giornate pi\u00F9 lunghe";
+    phrases.write("tesmi.txt", CrLfLines({phrase, "----"}));
+    const std::string oldState = std::getenv("XDG_STATE_HOME") ? std::getenv("XDG_STATE_HOME") : "";
+    ::setenv("XDG_STATE_HOME", platform::PathText(state.path()).c_str(), 1);
+    const auto first = RunProgram(phrases.path(), {"--una-volta", "-q"});
+    const auto second = RunProgram(phrases.path(), {"--una-volta", "-q"});
+    EXPECT_EQ(first.out, phrase + "\n");
+    EXPECT_EQ(second.out + second.err, "");
+    EXPECT_EQ(second.exitCode, kOggiFound);
+    EXPECT_TRUE(state.exists("zelmora/ultimo-giorno"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(phrases.path()), {}), 1);
+
+    state.write("file", "");
+    ::setenv("XDG_STATE_HOME", platform::PathText(state / "file").c_str(), 1);
+    for (int run = 0; run < 2; ++run) {
+        const auto unusable = RunProgram(phrases.path(), {"--una-volta", "-q"});
+        EXPECT_EQ(unusable.out, phrase + "\n");
+        EXPECT_EQ(unusable.err, "");
+        EXPECT_EQ(unusable.exitCode, kOggiFound);
+    }
+    if (oldState.empty())
+        ::unsetenv("XDG_STATE_HOME");
+    else
+        ::setenv("XDG_STATE_HOME", oldState.c_str(), 1);
+
+    if (!TerminalAvailable())
+        GTEST_SKIP() << "no terminal can be had here (/dev/pts is not mounted)";
+    const std::string command = "stty cols 20; " + std::string(ZELMORA_OGGI) + " -q";
+    const test::ProgramRun terminal =
+        test::RunProgram("/usr/bin/script", {"-qec", command, "/dev/null"}, phrases.path());
+    EXPECT_EQ(terminal.out, "Chi semina pazienza\r\nraccoglie giornate\r\npi\u00F9 lunghe\r\n");
+}
+#endif
 
 #ifndef _WIN32
 // A working folder whose path is longer than the system lets a file name be

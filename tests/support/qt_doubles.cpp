@@ -28,6 +28,10 @@ void RecordingStarter::start(const EditorCall& call, QWidget* parent) {
         throw RuntimeError(kFileNotFound, "notepad", Cause::Missing);
 }
 
+void RecordingStarter::openFolder(const std::filesystem::path& folder, QWidget*) {
+    folders.push_back(folder);
+}
+
 std::optional<QColor> ScriptedPicker::pick(QWidget*, const QColor& initial) {
     openedWith.push_back(initial);
     if (answers.empty())

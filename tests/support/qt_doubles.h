@@ -51,8 +51,10 @@ public:
     };
 
     void start(const EditorCall& call, QWidget* parent) override;
+    void openFolder(const std::filesystem::path& folder, QWidget* parent) override;
 
     std::vector<Start> starts;
+    std::vector<std::filesystem::path> folders;
     bool fail = false;
     std::function<void()> onStart;
 };
@@ -94,8 +96,9 @@ struct Doubles {
     RecordingStarter starter;
     ScriptedRandom random;
     ScriptedPicker picker;
+    FixedClock clock;
 
-    WindowServices services() { return {messages, starter, random, picker}; }
+    WindowServices services() { return {messages, starter, random, picker, clock}; }
 };
 
 // The child of `window` with the given object name; a test failure when

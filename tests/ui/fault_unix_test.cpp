@@ -209,9 +209,10 @@ TEST_F(NonUtf8Folder, EveryCommandThatTouchesAPathWorks) {
     DesktopProgramStarter starter(doubles_.messages);
     WriteFile(folder_ / "tesmi.txt", Phrases(3));
     Main(state_, {{}, {}, clock_, doubles_.random}, [&] {
-        window_ = std::make_unique<Form1>(
-            state_, std::filesystem::path(),
-            WindowServices{doubles_.messages, starter, doubles_.random, doubles_.picker});
+        window_ =
+            std::make_unique<Form1>(state_, std::filesystem::path(),
+                                    WindowServices{doubles_.messages, starter, doubles_.random,
+                                                   doubles_.picker, doubles_.clock});
     });
     ASSERT_NE(window_, nullptr);
     EXPECT_EQ(shown("Label1"), QStringLiteral("frase 2"));

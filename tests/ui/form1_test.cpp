@@ -2,11 +2,15 @@
 // command on real phrase files in a temporary directory.
 
 #include "qt_doubles.h"
+#include "runtime/platform.h"
 #include "temp_dir.h"
+#include "ui/desktop.h"
 #include "ui/form1.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFile>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QLabel>
@@ -14,6 +18,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextDocument>
+#include <QTimer>
 #include <QToolTip>
 #include <gtest/gtest.h>
 #include <set>
@@ -388,12 +393,215 @@ TEST_F(Form1Test, CtrlCAndTheContextMenuCopyThePhraseAsPlainText) {
 
     QGuiApplication::clipboard()->clear();
     const auto actions = label("Label1")->actions();
-    ASSERT_EQ(actions.size(), 1);
+    ASSERT_FALSE(actions.empty());
     EXPECT_EQ(actions.front()->text(), QStringLiteral("Copia la frase"));
     EXPECT_EQ(label("Label1")->contextMenuPolicy(), Qt::ActionsContextMenu);
     actions.front()->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), phraseShown());
 }
+
+// --- The phrase's context menu ------------------------------------------
+
+QStringList menuTexts(const QWidget& widget) {
+    QStringList texts;
+    for (const QAction* action : widget.actions())
+        texts.append(action->text());
+    return texts;
+}
+
+QAction* menuAction(const QWidget& window, const char* name) {
+    auto* action = window.findChild<QAction*>(QLatin1String(name));
+    if (!action)
+        ADD_FAILURE() << "no action " << name;
+    return action;
+}
+
+QString position(std::int64_t index, std::int64_t count) {
+    return QString::fromStdString(PositionText(index, count));
+}
+
+// "Frase del giorno" goes back to today's phrase, counted again, after
+// "Casuale" or a change of the file; "Apri la cartella delle frasi" opens
+// the folder the phrases are read from.
+TEST_F(Form1Test, ThePhraseMenuGoesBackToTodayAndOpensTheFolder) {
+    dir_.write("tesmi.txt", Phrases(3));
+    doubles_.clock.setDay(2);
+    state_.PhraseCount = 3;
+    state_.CurrentIndex = 2;
+    state_.PhraseText = "frase 2";
+    open();
+    EXPECT_EQ(menuTexts(*label("Label1")),
+              QStringList({QStringLiteral("Copia la frase"), QStringLiteral("Frase del giorno"),
+                           QString::fromUtf8("Mostra all\u2019accesso"),
+                           QStringLiteral("Apri la cartella delle frasi")}));
+    doubles_.random.setDraws({0.99});
+    click("ancora");
+    ASSERT_EQ(positionShown(), QStringLiteral("3 / 3"));
+
+    menuAction(*window_, "fraseDelGiorno")->trigger();
+    const int today = DayPhraseIndex(3, 1, 2);
+    EXPECT_EQ(phraseShown(), QStringLiteral("frase %1").arg(today));
+    EXPECT_EQ(positionShown(), position(today, 3));
+
+    // Counted again, seven days each.
+    dir_.write("tesmi.txt", Phrases(5));
+    state_.HoldDays = 7;
+    doubles_.clock.setDay(30);
+    menuAction(*window_, "fraseDelGiorno")->trigger();
+    EXPECT_EQ(positionShown(), position(DayPhraseIndex(5, 7, 30), 5));
+
+    // A file gone is told, and the window stays as it was.
+    std::filesystem::remove(dir_ / "tesmi.txt");
+    menuAction(*window_, "fraseDelGiorno")->trigger();
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    EXPECT_TRUE(doubles_.messages.messages.front().text.contains(QStringLiteral("tesmi.txt")));
+    EXPECT_EQ(positionShown(), position(DayPhraseIndex(5, 7, 30), 5));
+
+    menuAction(*window_, "apriCartella")->trigger();
+    ASSERT_EQ(doubles_.starter.folders.size(), 1u);
+    EXPECT_TRUE(std::filesystem::equivalent(doubles_.starter.folders.front(), dir_.path()));
+    EXPECT_TRUE(doubles_.starter.folders.front().is_absolute());
+}
+
+// Where there is no phrase, the label keeps its text and its tooltip says
+// where the program looked and what to do.
+TEST_F(Form1Test, WithoutAPhraseTheTooltipSaysWhereItLookedAndWhatToDo) {
+    state_.PhraseText = Module1::kNoPhraseText;
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    const QString hint =
+        QString::fromUtf8("Nessuna frase in \u201C") +
+        QString::fromStdString(platform::PathText(dir_ / "tesmi.txt")) +
+        QString::fromUtf8("\u201D.\nPremi \u00ABApri file\u00BB per scriverne una.");
+    EXPECT_EQ(phraseShown(), QStringLiteral("--- NESSUNA FRASE IN ARCHIVIO ---"));
+    EXPECT_EQ(tooltip(), hint);
+
+    // A file with no phrase in it: the same hint.
+    state_.PhraseText.clear();
+    state_.PhraseCount = 0;
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_EQ(tooltip(), hint);
+
+    // With a phrase, none.
+    state_.PhraseText = "breve";
+    state_.PhraseCount = 1;
+    open().show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    EXPECT_EQ(tooltip(), QString());
+}
+
+#ifndef _WIN32
+// "Mostra all'accesso" writes and removes the XDG autostart entry, which
+// starts the window in this folder with these days; its tick shows what
+// is there when the menu opens; a failure is told and changes nothing.
+TEST_F(Form1Test, ShowAtSignInWritesAndRemovesTheAutostartEntry) {
+    TempDir config;
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(QString::fromStdString(config.path().native())));
+    const std::filesystem::path entry = config / "autostart" / "example.zelmora.Zelmora.desktop";
+    state_.HoldDays = 7;
+    // Started in the folder, as the program is: the entry names it whole.
+    test::InWorkingFolder here(dir_.path());
+    window_ = std::make_unique<Form1>(state_, std::filesystem::path(), doubles_.services());
+    QAction* signIn = menuAction(*window_, "mostraAllAccesso");
+    ASSERT_TRUE(signIn->isCheckable());
+    EXPECT_FALSE(signIn->isChecked());
+
+    signIn->trigger();
+    EXPECT_TRUE(signIn->isChecked());
+    const std::string text = config.read("autostart/example.zelmora.Zelmora.desktop");
+    const std::string folder = std::filesystem::current_path().native();
+    EXPECT_NE(text.find("\nPath=" + folder + "\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(" -C " + folder + " 7\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nTryExec=/"), std::string::npos) << text;
+
+    signIn->trigger();
+    EXPECT_FALSE(signIn->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(entry));
+
+    // Made by hand (or by the desktop's settings): the menu shows it ticked,
+    // and unticked once it is gone.
+    const auto openMenu = [this] {
+        QTimer::singleShot(0, [] {
+            if (QWidget* menu = QApplication::activePopupWidget())
+                menu->close();
+        });
+        const QPoint at(5, 5);
+        QContextMenuEvent menu(QContextMenuEvent::Mouse, at, label("Label1")->mapToGlobal(at));
+        QApplication::sendEvent(label("Label1"), &menu);
+    };
+    config.write("autostart/example.zelmora.Zelmora.desktop", "[Desktop Entry]\n");
+    openMenu();
+    EXPECT_TRUE(signIn->isChecked());
+    std::filesystem::remove(entry);
+    openMenu();
+    EXPECT_FALSE(signIn->isChecked());
+
+    // A file where the autostart folder should be: told, nothing made.
+    std::filesystem::remove(config / "autostart");
+    config.write("autostart", "");
+    signIn->trigger();
+    EXPECT_FALSE(signIn->isChecked());
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    EXPECT_TRUE(doubles_.messages.messages.front().text.startsWith(
+        QString::fromUtf8("Impossibile aggiungere l\u2019avvio di Zelmora all\u2019accesso")))
+        << doubles_.messages.messages.front().text.toStdString();
+    EXPECT_EQ(config.read("autostart"), "");
+
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+
+// A read-only ~/.config: told, and nothing made there.
+TEST_F(Form1Test, ShowAtSignInWithAReadOnlyConfigFolderChangesNothing) {
+    if (test::RunningAsRoot())
+        GTEST_SKIP() << "root writes into read-only folders";
+    TempDir config;
+    std::filesystem::permissions(config.path(), std::filesystem::perms::owner_read |
+                                                    std::filesystem::perms::owner_exec);
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(QString::fromStdString(config.path().native())));
+    open();
+    QAction* signIn = menuAction(*window_, "mostraAllAccesso");
+    signIn->trigger();
+    EXPECT_FALSE(signIn->isChecked());
+    ASSERT_EQ(doubles_.messages.messages.size(), 1u);
+    EXPECT_TRUE(doubles_.messages.messages.front().text.contains(QStringLiteral("permesso negato")))
+        << doubles_.messages.messages.front().text.toStdString();
+    EXPECT_TRUE(std::filesystem::is_empty(config.path()));
+    std::filesystem::permissions(config.path(), std::filesystem::perms::owner_all);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+}
+#endif
+
+#ifdef _WIN32
+// "Mostra all'accesso" makes and removes the Startup shortcut Zelmora.lnk,
+// the installer's; one that is there already is the user's, left alone.
+TEST_F(Form1Test, ShowAtSignInMakesAndRemovesTheStartupShortcut) {
+    if (desktop::StartsAtSignIn())
+        GTEST_SKIP() << "a Startup shortcut of Zelmora is there already";
+    const std::filesystem::path shortcut =
+        std::filesystem::path(qEnvironmentVariable("APPDATA").toStdWString()) / "Microsoft" /
+        "Windows" / "Start Menu" / "Programs" / "Startup" / "Zelmora.lnk";
+    state_.HoldDays = 7;
+    open();
+    QAction* signIn = menuAction(*window_, "mostraAllAccesso");
+    signIn->trigger();
+    EXPECT_TRUE(signIn->isChecked());
+    EXPECT_TRUE(std::filesystem::is_regular_file(shortcut));
+    EXPECT_TRUE(desktop::StartsAtSignIn());
+    signIn->trigger();
+    EXPECT_FALSE(signIn->isChecked());
+    EXPECT_FALSE(std::filesystem::exists(shortcut));
+    EXPECT_TRUE(doubles_.messages.messages.empty());
+}
+#endif
 
 // --- "Apri file" ----------------------------------------------------------
 

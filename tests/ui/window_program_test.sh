@@ -60,7 +60,13 @@ nodisplay() {
     limited env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$zelmora" "$@"
 }
 expect "--version" "$(nodisplay --version)" "zelmora 2.0"
-nodisplay --help | head -n 1 | grep -q '^Uso: zelmora \[giorni\]$' || fail "--help"
+nodisplay --help | head -n 1 | grep -q '^Uso: zelmora \[-C CARTELLA\] \[giorni\]$' || fail "--help"
+
+# -C names a folder that is not there: said before any screen is needed.
+status=0
+err=$(nodisplay -C "$work/non-esiste" 7 2>&1 >/dev/null) || status=$?
+expect "-C a missing folder: status" "$status" 1
+expect "-C a missing folder: message" "$err" "zelmora: la cartella “$work/non-esiste” non esiste"
 
 status=0
 err=$(nodisplay 7 2>&1 >/dev/null) || status=$?
