@@ -136,10 +136,14 @@ OpenResult OpenExistingForWriting(const std::filesystem::path& path) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         return failed(errno);
-    if (::fstat(fd, &status) != 0 || (result.cause = refusedForWriting(status)) != Cause::None) {
-        const int error = result.cause == Cause::None ? errno : 0;
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
         ::close(fd);
-        return error != 0 ? failed(error) : result;
+        return failed(error);
+    }
+    if ((result.cause = refusedForWriting(status)) != Cause::None) {
+        ::close(fd);
+        return result;
     }
     result.opened = true;
     result.file = fd;
@@ -190,8 +194,8 @@ int CloseWritten(NativeFile file) {
 }
 
 int FlushFolder(const std::filesystem::path& folder) {
-    // A folder the user may write but not read cannot be opened to flush it:
-    // the file itself is on the disk, its name follows with the journal.
+    // A folder the user may write but not read cannot be opened to flush it;
+    // the file itself is on the disk.
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return 0;

@@ -115,10 +115,6 @@ int writeAll(HANDLE handle, std::string_view bytes) {
     return 0;
 }
 
-} // namespace
-
-namespace {
-
 OpenResult failed(DWORD error) {
     OpenResult result;
     result.error = static_cast<int>(error);

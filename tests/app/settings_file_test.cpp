@@ -70,7 +70,7 @@ TEST(SaveColorSettings, DirectoryInPlaceOfTheFileRaises75AndStays) {
     EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::IsFolder);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "opzioni.txt"));
     EXPECT_EQ(dir.read("opzioni.txt/dentro.txt"), "resta");
-    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"}) << "no temporary left";
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"}) << "nothing made beside it";
 }
 
 // A write that fails (a full disk, here a file size limit) fails the save
