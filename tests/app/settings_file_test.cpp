@@ -170,8 +170,8 @@ TEST(SaveRespectsWhatTheUserSetUp, AHardLinkSeesTheNewColoursAndTheFileStaysTheS
     fs::create_hard_link(dir / "opzioni.txt", dir / "copie/opzioni.txt");
     SaveColorSettings(dir.path(), {255, 16777215});
     EXPECT_EQ(dir.read("copie/opzioni.txt"), kNew);
+    // The same inode (Windows: file index) under both names.
     EXPECT_TRUE(fs::equivalent(dir / "opzioni.txt", dir / "copie/opzioni.txt"));
-    EXPECT_EQ(fs::hard_link_count(dir / "opzioni.txt"), 2u);
 }
 
 // Whatever is named like the file, beside it, is the user's: a dated copy, a
