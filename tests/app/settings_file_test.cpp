@@ -239,6 +239,10 @@ TEST(SaveRespectsWhatTheUserSetUp, ALinkToNothingOrToADeviceAndAPipeAreRefusedAn
     EXPECT_TRUE(fs::is_fifo(dir / "opzioni.txt"));
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"});
 
+    fs::rename(dir / "opzioni.txt", dir / "tubo");
+    fs::create_symlink("tubo", dir / "opzioni.txt");
+    EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::NotOrdinaryFile);
+
     fs::remove(dir / "opzioni.txt");
     fs::create_directory(dir / "cartella");
     fs::create_symlink("cartella", dir / "opzioni.txt");
