@@ -106,7 +106,7 @@ std::string FormatColorSettings(const ColorChoice& colors) {
 }
 
 void SaveColorSettings(const std::filesystem::path& directory, const ColorChoice& colors) {
-    platform::ReplaceWhole(directory / Module1::kSettingsFileName, FormatColorSettings(colors));
+    platform::SaveInPlace(directory / Module1::kSettingsFileName, FormatColorSettings(colors));
 }
 
 } // namespace zelmora

@@ -45,10 +45,11 @@ void ReadColorSettings(ByteSource& source, ColorChoice& colors);
 std::string FormatColorSettings(const ColorChoice& colors);
 
 // Writes "opzioni.txt" in `directory` (empty: the working folder) with the
-// two colours. The file is replaced whole, so a full disk or a crash leaves
-// the old file as it was; what the user set up is respected (see
-// platform::ReplaceWhole). Raises error 75 naming the file and the reason
-// when it cannot be saved.
+// two colours, where it stands (see platform::SaveInPlace): what the user set
+// up on the file stays, a full disk never costs the old numbers, and a save
+// cut short leaves the new numbers followed by old bytes, which
+// ReadColorSettings passes over. Raises error 75 naming the file and the
+// reason when it cannot be saved.
 void SaveColorSettings(const std::filesystem::path& directory, const ColorChoice& colors);
 
 } // namespace zelmora

@@ -4,8 +4,6 @@
 
 #include "runtime/platform_native.h"
 
-#include <charconv>
-#include <chrono>
 #include <system_error>
 
 namespace zelmora::platform {
@@ -49,119 +47,80 @@ std::optional<std::string> DanglingLinkTarget(const std::filesystem::path& path)
     if (std::filesystem::exists(std::filesystem::status(path, ec)) ||
         ec != std::errc::no_such_file_or_directory)
         return std::nullopt;
-    const std::filesystem::path target = std::filesystem::read_symlink(path, ec);
-    return ec ? std::string() : NativePathText(target);
-}
-
-std::filesystem::path FileBehindLinks(const std::filesystem::path& path) {
-    // As many links as the systems follow themselves before they give up.
+    // The chain ends at a name nothing has: the last link's target, not the
+    // first's, which may well exist.
     constexpr int kMostLinks = 40;
-    std::filesystem::path file = path;
-    for (int links = 0;; ++links) {
-        std::error_code ec;
-        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(file, ec)))
-            break;
-        if (links == kMostLinks)
-            throw RuntimeError(kPathFileAccess, PathText(path), Cause::TooManyLinks);
-        const std::filesystem::path target = std::filesystem::read_symlink(file, ec);
+    std::filesystem::path link = path;
+    std::filesystem::path target;
+    for (int links = 0; links < kMostLinks; ++links) {
+        target = std::filesystem::read_symlink(link, ec);
         if (ec)
-            throw RuntimeError(kPathFileAccess, PathText(path), Cause::Other, ec.message());
+            return std::string();
         // A relative target is seen from the link's own folder.
-        file = target.is_absolute() ? target : file.parent_path() / target;
+        link = target.is_absolute() ? target : link.parent_path() / target;
+        if (!std::filesystem::is_symlink(std::filesystem::symlink_status(link, ec)))
+            break;
     }
-    if (file != path) {
-        std::error_code ec;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(file, ec))) {
-            std::error_code ignored;
-            throw RuntimeError(kPathFileAccess, PathText(path), Cause::DanglingLink,
-                               NativePathText(std::filesystem::read_symlink(path, ignored)));
-        }
-    }
-    return file;
+    return NativePathText(target);
 }
 
 namespace {
 
-// ".opzioni.txt." in the system's own characters: the start of the name of
-// every temporary file of `target`.
-std::filesystem::path::string_type temporaryPrefix(const std::filesystem::path& target) {
-    std::filesystem::path prefix(".");
-    prefix += target.filename();
-    prefix += ".";
-    return prefix.native();
-}
-
-// The process that made a temporary file, from the "PID-N-TICK" that ends
-// its name; nothing for any other ending.
-std::optional<unsigned long> leftoverOwner(std::string_view ending) {
-    std::optional<unsigned long> owner;
-    for (int number = 0; number < 3; ++number) {
-        if (number > 0 && !ending.starts_with('-'))
-            return std::nullopt;
-        ending.remove_prefix(number > 0 ? 1 : 0);
-        unsigned long value = 0;
-        const auto [next, error] =
-            std::from_chars(ending.data(), ending.data() + ending.size(), value);
-        if (error != std::errc())
-            return std::nullopt;
-        owner = owner ? owner : value;
-        ending.remove_prefix(static_cast<std::size_t>(next - ending.data()));
-    }
-    return ending.empty() ? owner : std::nullopt;
-}
-
-} // namespace
-
-NewFile CreateBeside(const std::filesystem::path& target, unsigned mode,
-                     std::filesystem::path& temporary) {
-    static unsigned counter = 0;
-    for (int attempt = 0;; ++attempt) {
-        const auto tick = std::chrono::steady_clock::now().time_since_epoch().count();
-        std::filesystem::path name(temporaryPrefix(target));
-        name += std::to_string(CurrentProcessId()) + "-" + std::to_string(counter++) + "-" +
-                std::to_string(tick % 1000000);
-        temporary = target.parent_path() / name;
-        const NewFile made = CreateNewFile(temporary, mode);
-        if (made.made || !made.taken || attempt == 100)
-            return made;
-    }
-}
-
-void RemoveLeftoversBeside(const std::filesystem::path& target) {
-    const std::filesystem::path folder =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    const auto prefix = temporaryPrefix(target);
-    std::error_code ec;
-    std::filesystem::directory_iterator entries(folder, ec);
-    for (; !ec && entries != std::filesystem::directory_iterator(); entries.increment(ec)) {
-        const auto name = entries->path().filename().native();
-        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
-            continue;
-        std::string ending;
-        for (const auto c : name.substr(prefix.size()))
-            ending += (c >= '0' && c <= '9') || c == '-' ? static_cast<char>(c) : '?';
-        const std::optional<unsigned long> owner = leftoverOwner(ending);
-        if (!owner)
-            continue;
-        // A save of this process is never under way while another begins.
-        if (*owner == CurrentProcessId() || ProcessGone(*owner)) {
-            std::error_code ignored;
-            std::filesystem::remove(entries->path(), ignored);
-        }
-    }
-}
-
-RuntimeError FolderRefusesNewFilesError(const std::filesystem::path& path,
-                                        const std::filesystem::path& target) {
+// Error 75 about `path` when no new file may be made in its folder, which
+// is named.
+RuntimeError folderRefusesNewFiles(const std::filesystem::path& path) {
     std::string folder;
-    if (target.has_parent_path()) {
-        folder = PathText(target.parent_path());
+    if (path.has_parent_path()) {
+        folder = PathText(path.parent_path());
     } else {
         std::error_code ec;
         const std::filesystem::path here = std::filesystem::current_path(ec);
         folder = ec ? std::string(".") : NativePathText(here);
     }
     return RuntimeError(kPathFileAccess, PathText(path), Cause::FolderRefusesNewFiles, folder);
+}
+
+RuntimeError refusal(const std::filesystem::path& path, const OpenResult& opened) {
+    return opened.error != 0 ? FileError(kPathFileAccess, path, opened.error)
+                             : RuntimeError(kPathFileAccess, PathText(path), opened.cause);
+}
+
+} // namespace
+
+void SaveInPlace(const std::filesystem::path& path, std::string_view bytes) {
+    OpenResult opened = OpenExistingForWriting(path);
+    const bool making = !opened.opened && opened.cause == Cause::Missing;
+    if (making) {
+        // Making the file a link names would put it somewhere unexpected.
+        if (const auto target = DanglingLinkTarget(path))
+            throw RuntimeError(kPathFileAccess, PathText(path), Cause::DanglingLink, *target);
+        opened = CreateExclusively(path);
+        if (!opened.opened && CauseOf(opened.error) == Cause::PermissionDenied)
+            throw folderRefusesNewFiles(path);
+    }
+    if (!opened.opened)
+        throw refusal(path, opened);
+
+    // Over the old bytes from the start, then cut to length: a save cut short
+    // in between leaves the new numbers followed by old bytes, which the
+    // reader of the file passes over.
+    int error = WriteAtStart(opened.file, bytes);
+    if (error == 0)
+        error = SetLength(opened.file, bytes.size());
+    if (error == 0)
+        error = FlushToDisk(opened.file);
+    if (const int closed = CloseWritten(opened.file); error == 0)
+        error = closed;
+    if (error == 0 && making)
+        error = FlushFolder(path.has_parent_path() ? path.parent_path() : ".");
+    if (error != 0) {
+        // Only the file this save made goes; a file that was there stays.
+        if (making) {
+            std::error_code ignored;
+            std::filesystem::remove(path, ignored);
+        }
+        throw FileError(kPathFileAccess, path, error);
+    }
 }
 
 } // namespace zelmora::platform

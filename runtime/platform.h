@@ -54,12 +54,19 @@ bool Rewind(NativeFile file, int& error);
 
 void Close(NativeFile file);
 
-// Replaces the file at `path` whole with `bytes`: they go to a new file
-// beside it, which is flushed to the disk and then takes the old one's
-// place. So a full disk, a crash or a power cut leaves the old file as it
-// was, never a part of the new one. Raises error 75 naming the file and the
-// reason when it cannot be done; nothing is left behind then.
-void ReplaceWhole(const std::filesystem::path& path, std::string_view bytes);
+// Saves `bytes` as the file at `path`, where it stands: a file that is there
+// (also at the end of a chain of links) is written over from its first
+// byte, cut to their length and flushed to the disk, so it stays the same
+// file with its links, owner, permissions and access list; the room for the
+// bytes is taken before any of them is written. A file that is not there is
+// made (read and write for everyone less the umask), written and flushed
+// with its folder's entry. Nothing else is made, renamed or removed: only a
+// file this save made is taken away again when it fails. Raises error 75
+// naming `path`, with nothing changed, for a file no one may write (whoever
+// asks), a folder, FIFO or device, a link to nothing (the missing name at the
+// end of the chain as the system text) and links that cannot be followed;
+// and error 75 with the reason when a step fails.
+void SaveInPlace(const std::filesystem::path& path, std::string_view bytes);
 
 // The cause the user is told for a system error code.
 Cause CauseOf(int error);
@@ -87,7 +94,8 @@ std::string PathText(const std::filesystem::path& path);
 // Whether the working folder was deleted while the program ran.
 bool WorkingFolderGone();
 
-// Where a symbolic link at `path` points, when it points nowhere.
+// Where a symbolic link at `path` points, when it points nowhere: the target
+// of the last link of the chain, the name nothing has.
 std::optional<std::string> DanglingLinkTarget(const std::filesystem::path& path);
 
 // The program's arguments after its name, as UTF-8 text (on Windows read

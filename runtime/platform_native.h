@@ -1,15 +1,15 @@
 #pragma once
 
-// What platform.cpp takes from the file of the system it is built for, and
-// what it gives back to that file: the parts of saving a file that are the
-// same everywhere.
+// What platform.cpp takes from the file of the system it is built for: the
+// steps of saving a file, one call each, so that the save itself is written
+// once (SaveInPlace, platform.cpp).
 
-#include "runtime/errors.h"
 #include "runtime/platform.h"
 
+#include <cstddef>
 #include <filesystem>
-#include <optional>
 #include <string>
+#include <string_view>
 
 namespace zelmora::platform {
 
@@ -17,45 +17,30 @@ namespace zelmora::platform {
 // Linux, its UTF-16 converted on Windows. Never throws.
 std::string NativePathText(const std::filesystem::path& path);
 
-// This program's process number, and whether the process of a number has
-// ended (a number nobody has, or one whose process has exited).
-unsigned long CurrentProcessId();
-bool ProcessGone(unsigned long id);
+// Opens the file at `path` for writing where it stands, following links,
+// without changing a byte of it. Never waits and never opens a device: what
+// is not an ordinary file is refused (Cause::IsFolder, NotOrdinaryFile), as
+// is a file no one may write, whoever asks (Cause::PermissionDenied: no
+// write permission bit at all, the read-only attribute on Windows). Nothing
+// at the end of the path gives Cause::Missing.
+OpenResult OpenExistingForWriting(const std::filesystem::path& path);
 
-// One attempt at making a new file at `path`, which must not be there yet,
-// for writing. Its permissions are `mode` less the umask on Linux (Windows
-// has none); on Windows it is hidden while it lives.
-struct NewFile {
-    bool made = false;
-    NativeFile file = -1;
-    int error = 0;      // when not made: the system's error code
-    bool taken = false; // when not made: something has that name already
-};
-NewFile CreateNewFile(const std::filesystem::path& path, unsigned mode);
+// Makes a new file at `path`, where nothing may be yet (not even a link),
+// and opens it for writing: read and write for everyone less the umask.
+OpenResult CreateExclusively(const std::filesystem::path& path);
 
-// --- Shared by the systems' ReplaceWhole (platform.cpp) ---
-
-// The file that writing to `path` writes: `path` itself, or, where it is a
-// symbolic link, the file the chain of links ends at, in that file's own
-// folder. Raises error 75 for a link to nothing (its target as the system
-// text), and for links that never end.
-std::filesystem::path FileBehindLinks(const std::filesystem::path& path);
-
-// A new file beside `target` that no one else has, named ".NAME.PID-N-TICK"
-// after the target and this process, so that one left by a save cut short
-// (a crash, a power cut) is known for what it is: `temporary` receives its
-// name.
-NewFile CreateBeside(const std::filesystem::path& target, unsigned mode,
-                     std::filesystem::path& temporary);
-
-// Takes away the files CreateBeside made for `target` in earlier runs whose
-// program has ended without finishing its save. Never throws: a folder that
-// cannot be listed keeps what it holds.
-void RemoveLeftoversBeside(const std::filesystem::path& target);
-
-// Error 75 about `path` when no new file may be made in `target`'s folder:
-// the folder is named.
-RuntimeError FolderRefusesNewFilesError(const std::filesystem::path& path,
-                                        const std::filesystem::path& target);
+// Each step returns 0, or the system's error code.
+// Writes `bytes` from the file's first byte on, over what is there. The room
+// for them is taken first where the system can, so that a full disk or a
+// size limit fails the write before any byte changes.
+int WriteAtStart(NativeFile file, std::string_view bytes);
+// Cuts the file to `size` bytes.
+int SetLength(NativeFile file, std::size_t size);
+// Sends what was written to the disk.
+int FlushToDisk(NativeFile file);
+// Closes the file; a write the system kept back may fail only here.
+int CloseWritten(NativeFile file);
+// Sends the name of a file just made in `folder` to the disk.
+int FlushFolder(const std::filesystem::path& folder);
 
 } // namespace zelmora::platform

@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
-#include <signal.h>
 #include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -105,29 +103,70 @@ int writeAll(int fd, std::string_view bytes) {
     return 0;
 }
 
-// Closes a descriptor when it goes.
-class Descriptor {
-public:
-    explicit Descriptor(int fd = -1)
-        : fd_(fd) {}
-    ~Descriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
+// Why a file that is there is not written: not an ordinary file, or one no
+// one may write (root may, but a file without any write bit is the user's
+// "do not change this", as editors take it).
+Cause refusedForWriting(const struct stat& status) {
+    if (S_ISDIR(status.st_mode))
+        return Cause::IsFolder;
+    if (!S_ISREG(status.st_mode))
+        return Cause::NotOrdinaryFile;
+    if ((status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+        return Cause::PermissionDenied;
+    return Cause::None;
+}
+
+OpenResult failed(int error) {
+    OpenResult result;
+    result.error = error;
+    result.cause = CauseOf(error);
+    return result;
+}
+
+} // namespace
+
+OpenResult OpenExistingForWriting(const std::filesystem::path& path) {
+    // Looked at before it is opened, so that a FIFO or a device is never
+    // opened at all; and again once open, in case it was swapped meanwhile
+    // (O_NONBLOCK: a FIFO then fails at once instead of waiting for a reader).
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0)
+        return failed(errno);
+    OpenResult result;
+    if ((result.cause = refusedForWriting(status)) != Cause::None)
+        return result;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return failed(errno);
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return failed(error);
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
+    if ((result.cause = refusedForWriting(status)) != Cause::None) {
+        ::close(fd);
+        return result;
+    }
+    result.opened = true;
+    result.file = fd;
+    return result;
+}
 
-private:
-    int fd_;
-};
+OpenResult CreateExclusively(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return failed(errno);
+    OpenResult result;
+    result.opened = true;
+    result.file = fd;
+    return result;
+}
 
-// Writes `bytes` over the start of the open file and cuts it to their
-// length, flushed to the disk. The room is taken first: on a full disk
-// nothing is written and the old numbers stay.
-int rewriteInPlace(int fd, std::string_view bytes) {
-    const auto size = static_cast<off_t>(bytes.size());
-    if (const int error = ::posix_fallocate(fd, 0, size);
+int WriteAtStart(NativeFile file, std::string_view bytes) {
+    const int fd = static_cast<int>(file);
+    // File systems that cannot take the room beforehand say so; the write
+    // then finds out.
+    if (const int error = ::posix_fallocate(fd, 0, static_cast<off_t>(bytes.size()));
         error != 0 && error != EINVAL && error != EOPNOTSUPP)
         return error;
     std::size_t done = 0;
@@ -140,105 +179,32 @@ int rewriteInPlace(int fd, std::string_view bytes) {
             return n < 0 ? errno : EIO;
         done += static_cast<std::size_t>(n);
     }
-    if (::ftruncate(fd, size) != 0 || ::fsync(fd) != 0)
-        return errno;
     return 0;
 }
 
-bool refusedByFolder(int error) {
-    return error == EACCES || error == EPERM;
+int SetLength(NativeFile file, std::size_t size) {
+    return ::ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0 ? 0 : errno;
 }
 
-} // namespace
-
-unsigned long CurrentProcessId() {
-    return static_cast<unsigned long>(::getpid());
+int FlushToDisk(NativeFile file) {
+    return ::fsync(static_cast<int>(file)) == 0 ? 0 : errno;
 }
 
-bool ProcessGone(unsigned long id) {
-    return id > static_cast<unsigned long>(std::numeric_limits<pid_t>::max()) ||
-           (::kill(static_cast<pid_t>(id), 0) != 0 && errno == ESRCH);
+int CloseWritten(NativeFile file) {
+    // After EINTR the descriptor is gone all the same (Linux).
+    return ::close(static_cast<int>(file)) == 0 || errno == EINTR ? 0 : errno;
 }
 
-NewFile CreateNewFile(const std::filesystem::path& path, unsigned mode) {
-    NewFile result;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
-                          static_cast<mode_t>(mode));
-    if (fd < 0) {
-        result.error = errno;
-        result.taken = errno == EEXIST;
-        return result;
-    }
-    result.made = true;
-    result.file = fd;
-    return result;
-}
-
-void ReplaceWhole(const std::filesystem::path& path, std::string_view bytes) {
-    const std::filesystem::path target = FileBehindLinks(path);
-    struct stat old {};
-    const bool existed = ::stat(target.c_str(), &old) == 0;
-    if (!existed && errno != ENOENT)
-        throw FileError(kPathFileAccess, path, errno);
-    if (existed && S_ISDIR(old.st_mode))
-        throw RuntimeError(kPathFileAccess, PathText(path), Cause::IsFolder);
-    if (existed && !S_ISREG(old.st_mode))
-        throw RuntimeError(kPathFileAccess, PathText(path), Cause::NotOrdinaryFile);
-
-    // A file the user may not write is not replaced either; one that may be
-    // written is rewritten where it stands when its folder takes no new file.
-    const Descriptor inPlace(
-        existed ? ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC) : -1);
-    if (existed && inPlace.get() < 0)
-        throw FileError(kPathFileAccess, path, errno);
-    const auto fallBack = [&](int error) {
-        if (!existed)
-            throw refusedByFolder(error) ? FolderRefusesNewFilesError(path, target)
-                                         : FileError(kPathFileAccess, path, error);
-        if (const int failed = rewriteInPlace(inPlace.get(), bytes))
-            throw FileError(kPathFileAccess, path, failed);
-    };
-
-    RemoveLeftoversBeside(target);
-    std::filesystem::path temporary;
-    const NewFile made = CreateBeside(target, existed ? old.st_mode & 07777 : 0666, temporary);
-    if (!made.made)
-        return fallBack(made.error);
-    const int fd = static_cast<int>(made.file);
-    int error = 0;
-    if (existed) {
-        // The new file keeps the old one's owner and permissions, as an
-        // editor's save does; where the owner cannot be kept (another
-        // user's file), the file is rewritten in place instead.
-        if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) &&
-            ::fchown(fd, old.st_uid, old.st_gid) != 0) {
-            ::close(fd);
-            ::unlink(temporary.c_str());
-            return fallBack(EPERM);
-        }
-        ::fchmod(fd, old.st_mode & 07777);
-    }
-    // A full disk may show only at the write, at the flush to the disk or
-    // at the close: each is checked before the new file takes the old one's
-    // place.
-    if ((error = writeAll(fd, bytes)) == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0 && errno != EINTR)
-        error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0)
-        error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        // A sticky folder (/tmp) lets no one replace another user's file.
-        if (existed && refusedByFolder(error))
-            return fallBack(error);
-        throw FileError(kPathFileAccess, path, error);
-    }
-    // The rename itself reaches the disk with its folder.
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    const Descriptor folderFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folderFd.get() >= 0)
-        ::fsync(folderFd.get());
+int FlushFolder(const std::filesystem::path& folder) {
+    // A folder the user may write but not read cannot be opened to flush it;
+    // the file itself is on the disk.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return 0;
+    // Some file systems flush no folders (EINVAL): they keep names otherwise.
+    const int error = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+    ::close(fd);
+    return error;
 }
 
 Cause CauseOf(int error) {

@@ -115,26 +115,43 @@ int writeAll(HANDLE handle, std::string_view bytes) {
     return 0;
 }
 
-} // namespace
+OpenResult failed(DWORD error) {
+    OpenResult result;
+    result.error = static_cast<int>(error);
+    result.cause = CauseOf(result.error);
+    return result;
+}
 
-namespace {
+OpenResult opened(HANDLE handle) {
+    OpenResult result;
+    result.opened = true;
+    result.file = reinterpret_cast<NativeFile>(handle);
+    return result;
+}
 
-// Closes a handle when it goes.
-class Handle {
-public:
-    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE)
-        : handle_(handle) {}
-    ~Handle() {
-        if (handle_ != INVALID_HANDLE_VALUE)
-            CloseHandle(handle_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return handle_; }
-
-private:
-    HANDLE handle_;
-};
+// Why the file at `path` (its links followed) is not written: a folder, a
+// device or a pipe, or the read-only attribute, which is the user's "do not
+// change this file", also for an administrator, whom the system would let
+// write. Looked at through a handle that reads nothing, so that a device is
+// never opened for writing.
+OpenResult refusedForWriting(const std::filesystem::path& path) {
+    const HANDLE probe = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (probe == INVALID_HANDLE_VALUE)
+        return failed(GetLastError());
+    OpenResult result;
+    BY_HANDLE_FILE_INFORMATION information{};
+    const bool known = GetFileInformationByHandle(probe, &information) != 0;
+    if (GetFileType(probe) != FILE_TYPE_DISK)
+        result.cause = Cause::NotOrdinaryFile;
+    else if (known && (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        result.cause = Cause::IsFolder;
+    else if (known && (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        result.cause = Cause::PermissionDenied;
+    CloseHandle(probe);
+    return result;
+}
 
 bool moveTo(HANDLE file, LONGLONG offset) {
     LARGE_INTEGER at{};
@@ -142,130 +159,62 @@ bool moveTo(HANDLE file, LONGLONG offset) {
     return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) != 0;
 }
 
-// Writes `bytes` over the start of the open file and cuts it to their
-// length, flushed to the disk. The room is taken first: on a full disk
-// nothing is written and the old numbers stay.
-int rewriteInPlace(HANDLE file, std::string_view bytes) {
-    const auto size = static_cast<LONGLONG>(bytes.size());
+} // namespace
+
+OpenResult OpenExistingForWriting(const std::filesystem::path& path) {
+    if (const OpenResult refused = refusedForWriting(path); refused.cause != Cause::None)
+        return refused;
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return failed(GetLastError());
+    if (GetFileType(handle) != FILE_TYPE_DISK) {
+        CloseHandle(handle);
+        OpenResult result;
+        result.cause = Cause::NotOrdinaryFile;
+        return result;
+    }
+    return opened(handle);
+}
+
+OpenResult CreateExclusively(const std::filesystem::path& path) {
+    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    return handle == INVALID_HANDLE_VALUE ? failed(GetLastError()) : opened(handle);
+}
+
+int WriteAtStart(NativeFile file, std::string_view bytes) {
+    const HANDLE handle = toHandle(file);
+    // The room is taken first: a file made longer is given its space at once.
     LARGE_INTEGER old{};
-    if (!GetFileSizeEx(file, &old))
+    const auto size = static_cast<LONGLONG>(bytes.size());
+    if (!GetFileSizeEx(handle, &old) ||
+        (size > old.QuadPart && !(moveTo(handle, size) && SetEndOfFile(handle))) ||
+        !moveTo(handle, 0))
         return static_cast<int>(GetLastError());
-    if (size > old.QuadPart && !(moveTo(file, size) && SetEndOfFile(file)))
-        return static_cast<int>(GetLastError());
-    if (!moveTo(file, 0))
-        return static_cast<int>(GetLastError());
-    if (const int error = writeAll(file, bytes))
-        return error;
-    if (!moveTo(file, size) || !SetEndOfFile(file) || !FlushFileBuffers(file))
+    return writeAll(handle, bytes);
+}
+
+int SetLength(NativeFile file, std::size_t size) {
+    const HANDLE handle = toHandle(file);
+    if (!moveTo(handle, static_cast<LONGLONG>(size)) || !SetEndOfFile(handle))
         return static_cast<int>(GetLastError());
     return 0;
 }
 
-bool refusedByFolder(int error) {
-    return error == ERROR_ACCESS_DENIED;
+int FlushToDisk(NativeFile file) {
+    return FlushFileBuffers(toHandle(file)) ? 0 : static_cast<int>(GetLastError());
 }
 
-} // namespace
-
-unsigned long CurrentProcessId() {
-    return GetCurrentProcessId();
+int CloseWritten(NativeFile file) {
+    return CloseHandle(toHandle(file)) ? 0 : static_cast<int>(GetLastError());
 }
 
-bool ProcessGone(unsigned long id) {
-    if (id > 0xFFFFFFFFUL)
-        return true;
-    const HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, static_cast<DWORD>(id));
-    if (!process)
-        return GetLastError() == ERROR_INVALID_PARAMETER;
-    const bool ended = WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
-    CloseHandle(process);
-    return ended;
-}
-
-NewFile CreateNewFile(const std::filesystem::path& path, unsigned) {
-    NewFile result;
-    const HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                      FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        result.error = static_cast<int>(GetLastError());
-        result.taken = result.error == ERROR_FILE_EXISTS;
-        return result;
-    }
-    result.made = true;
-    result.file = reinterpret_cast<NativeFile>(handle);
-    return result;
-}
-
-void ReplaceWhole(const std::filesystem::path& path, std::string_view bytes) {
-    const std::filesystem::path target = FileBehindLinks(path);
-    const DWORD attributes = GetFileAttributesW(target.c_str());
-    const bool existed = attributes != INVALID_FILE_ATTRIBUTES;
-    if (!existed && GetLastError() != ERROR_FILE_NOT_FOUND)
-        throw FileError(kPathFileAccess, path, static_cast<int>(GetLastError()));
-    if (existed && (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        throw RuntimeError(kPathFileAccess, PathText(path), Cause::IsFolder);
-    // The read-only attribute is the user's "do not change this file", also
-    // for an administrator, whom the file system itself would let write.
-    if (existed && (attributes & FILE_ATTRIBUTE_READONLY))
-        throw RuntimeError(kPathFileAccess, PathText(path), Cause::PermissionDenied);
-
-    // A file this user may not write (its access list) is not replaced
-    // either; one that may be written is rewritten where it stands when its
-    // folder takes no new file. (The handle is not kept open: an open file
-    // cannot be replaced.)
-    const auto openExisting = [&target] {
-        return CreateFileW(target.c_str(), GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
-    if (existed) {
-        const Handle probe(openExisting());
-        if (probe.get() == INVALID_HANDLE_VALUE)
-            throw FileError(kPathFileAccess, path, static_cast<int>(GetLastError()));
-        if (GetFileType(probe.get()) != FILE_TYPE_DISK)
-            throw RuntimeError(kPathFileAccess, PathText(path), Cause::NotOrdinaryFile);
-    }
-    const auto fallBack = [&](int error) {
-        if (!existed)
-            throw refusedByFolder(error) ? FolderRefusesNewFilesError(path, target)
-                                         : FileError(kPathFileAccess, path, error);
-        const Handle file(openExisting());
-        if (file.get() == INVALID_HANDLE_VALUE)
-            throw FileError(kPathFileAccess, path, static_cast<int>(GetLastError()));
-        if (const int failed = rewriteInPlace(file.get(), bytes))
-            throw FileError(kPathFileAccess, path, failed);
-    };
-
-    RemoveLeftoversBeside(target);
-    std::filesystem::path temporary;
-    const NewFile made = CreateBeside(target, 0, temporary);
-    if (!made.made)
-        return fallBack(made.error);
-    const HANDLE handle = reinterpret_cast<HANDLE>(made.file);
-    // A full disk may show only at the write or at the flush to the disk:
-    // both are checked before the new file takes the old one's place.
-    int error = writeAll(handle, bytes);
-    if (error == 0 && !FlushFileBuffers(handle))
-        error = static_cast<int>(GetLastError());
-    CloseHandle(handle);
-    // Hidden while it was being written; the file it becomes is not, unless
-    // the old one was.
-    const DWORD kept =
-        existed ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
-                : 0;
-    if (error == 0 &&
-        !SetFileAttributesW(temporary.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL))
-        error = static_cast<int>(GetLastError());
-    if (error == 0 && !MoveFileExW(temporary.c_str(), target.c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = static_cast<int>(GetLastError());
-    if (error != 0) {
-        DeleteFileW(temporary.c_str());
-        if (existed && refusedByFolder(error))
-            return fallBack(error);
-        throw FileError(kPathFileAccess, path, error);
-    }
+int FlushFolder(const std::filesystem::path&) {
+    // Windows has no call that flushes a folder's entries alone; NTFS keeps
+    // them in its own journal.
+    return 0;
 }
 
 Cause CauseOf(int error) {

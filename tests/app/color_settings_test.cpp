@@ -114,5 +114,31 @@ TEST(ColorSettings, WritesOneValuePerLineAndReadsItBack) {
     }
 }
 
+// A save cut short between writing the new numbers over the old ones and
+// cutting the file to their length leaves the tail of the old bytes after
+// them: the file still reads as the new colours.
+TEST(ColorSettings, NewNumbersFollowedByTheTailOfOldOnesReadAsTheNewColours) {
+    const std::string olds[] = {
+        "16777215\r\n-2147483633\r\n",
+        "\xEF\xBB\xBF"
+        "16777215\r\n16777215\r\nuna riga aggiunta a mano\n",
+        "16777215,-2147483633\n",
+        "\"16777215\"\r\n\"-2147483633\"\r\n",
+    };
+    for (const std::string& old : olds) {
+        for (const auto& [fore, back] : {std::pair{0, 0}, std::pair{255, 65280}}) {
+            std::string torn = FormatColorSettings({fore, back});
+            if (torn.size() < old.size())
+                torn += old.substr(torn.size());
+            SCOPED_TRACE(torn);
+            MemorySource source(torn);
+            ColorChoice read{kFore, kBack};
+            ReadColorSettings(source, read);
+            EXPECT_EQ(read.foreColor, fore);
+            EXPECT_EQ(read.backColor, back);
+        }
+    }
+}
+
 } // namespace
 } // namespace zelmora

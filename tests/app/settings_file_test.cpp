@@ -1,6 +1,8 @@
-// Saving "opzioni.txt": replaced whole, or left as it was with the reason.
+// Saving "opzioni.txt": written where it stands, or left as it was with the
+// reason; nothing beside it is made or removed.
 
 #include "app/color_settings.h"
+#include "app/error_messages.h"
 #include "error_of.h"
 #include "runtime/errors.h"
 #include "temp_dir.h"
@@ -12,8 +14,11 @@
 #include <string>
 
 #ifndef _WIN32
+#include "run_program.h"
+
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #endif
 
@@ -21,6 +26,7 @@ namespace zelmora {
 namespace {
 
 using test::TempDir;
+namespace fs = std::filesystem;
 
 std::set<std::string> Entries(const std::filesystem::path& directory) {
     std::set<std::string> names;
@@ -62,11 +68,13 @@ TEST(SaveColorSettings, DirectoryInPlaceOfTheFileRaises75AndStays) {
     EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::IsFolder);
     EXPECT_TRUE(std::filesystem::is_directory(dir / "opzioni.txt"));
     EXPECT_EQ(dir.read("opzioni.txt/dentro.txt"), "resta");
-    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"}) << "no temporary left";
+    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"})
+        << "nothing made beside it";
 }
 
-// A write that fails part-way (a full disk, here a file size limit of a few
-// bytes) must fail the save before the new file takes the old one's place.
+// A write that fails (a full disk, here a file size limit) fails the save
+// before any byte changes: the room for the new numbers is taken first. A
+// file the save was making is taken away again.
 TEST(SaveColorSettings, FailedWriteRaises75AndKeepsTheOldFileByteForByte) {
 #ifdef _WIN32
     GTEST_SKIP() << "Windows has no file size limit to set; the full disk is tried on Linux";
@@ -78,13 +86,20 @@ TEST(SaveColorSettings, FailedWriteRaises75AndKeepsTheOldFileByteForByte) {
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
     const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
     rlimit tiny = previous;
-    tiny.rlim_cur = 4;
+    tiny.rlim_cur = old.size();
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tiny), 0);
-    ExpectSaveRefused(dir.path());
+    // Longer than the old numbers: the file would have to grow.
+    const auto grown = test::ErrorOf([&] { SaveColorSettings(dir.path(), {16576, -2147483633}); });
+    const std::string kept = dir.read("opzioni.txt");
+    fs::remove(dir / "opzioni.txt");
+    const auto made = test::ErrorOf([&] { SaveColorSettings(dir.path(), {16576, -2147483633}); });
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousSignal);
-    EXPECT_EQ(dir.read("opzioni.txt"), old);
-    EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"}) << "no temporary left";
+    ASSERT_TRUE(grown && made);
+    EXPECT_EQ(grown->number(), kPathFileAccess);
+    EXPECT_EQ(made->number(), kPathFileAccess);
+    EXPECT_EQ(kept, old);
+    EXPECT_TRUE(Entries(dir.path()).empty()) << "the file the save made is taken away";
 #endif
 }
 
@@ -122,10 +137,9 @@ TEST(SaveColorSettings, MissingDirectoryRaises75) {
     EXPECT_FALSE(std::filesystem::exists(dir / "manca"));
 }
 
-// What the user set up around "opzioni.txt" (its permissions, a link to a
-// file kept elsewhere) is respected: the save follows it or is refused, and
-// never replaces it with a plain file of its own.
-namespace fs = std::filesystem;
+// What the user set up around "opzioni.txt" (its permissions, its access
+// list, a link or a hard link to it, other files beside it) stays as it was:
+// the file is written where it stands, or the save is refused.
 constexpr const char* kOld = "16576\r\n-2147483633\r\n";
 constexpr const char* kNew = "255\r\n16777215\r\n";
 
@@ -133,9 +147,9 @@ fs::perms ModeOf(const fs::path& file) {
     return fs::symlink_status(file).permissions() & fs::perms::all;
 }
 
+// No one may write it, so no one's save changes it: also root's, whom the
+// system would let write (the read-only attribute on Windows).
 TEST(SaveRespectsWhatTheUserSetUp, AReadOnlyFileIsRefusedAndKeptWithItsMode) {
-    if (test::RunningAsRoot())
-        GTEST_SKIP() << "root writes into read-only files";
     TempDir dir;
     dir.write("opzioni.txt", kOld);
     fs::permissions(dir / "opzioni.txt",
@@ -146,6 +160,37 @@ TEST(SaveRespectsWhatTheUserSetUp, AReadOnlyFileIsRefusedAndKeptWithItsMode) {
     EXPECT_EQ(dir.read("opzioni.txt"), kOld);
     EXPECT_EQ(ModeOf(dir / "opzioni.txt"), mode);
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"});
+}
+
+// A second name of the file sees the new colours: it is still the same file.
+TEST(SaveRespectsWhatTheUserSetUp, AHardLinkSeesTheNewColoursAndTheFileStaysTheSame) {
+    TempDir dir;
+    fs::create_directory(dir / "copie");
+    dir.write("opzioni.txt", kOld);
+    fs::create_hard_link(dir / "opzioni.txt", dir / "copie/opzioni.txt");
+    SaveColorSettings(dir.path(), {255, 16777215});
+    EXPECT_EQ(dir.read("copie/opzioni.txt"), kNew);
+    // The same inode (Windows: file index) under both names.
+    EXPECT_TRUE(fs::equivalent(dir / "opzioni.txt", dir / "copie/opzioni.txt"));
+}
+
+// Whatever is named like the file, beside it, is the user's: a dated copy, a
+// folder, a link, even a name an earlier version gave its temporary files.
+TEST(SaveRespectsWhatTheUserSetUp, NothingBesideTheFileIsMadeOrRemoved) {
+    TempDir dir;
+    dir.write(".opzioni.txt.2024-12-08", kOld);
+    dir.write(".opzioni.txt.99999999-0-123456", kOld);
+    fs::create_directory(dir / ".opzioni.txt.99999998-1-1");
+#ifndef _WIN32
+    fs::create_symlink("opzioni.txt", dir / ".opzioni.txt.99999997-2-2");
+#endif
+    std::set<std::string> expected = Entries(dir.path());
+    expected.insert("opzioni.txt");
+    SaveColorSettings(dir.path(), {0, 0});          // makes the file
+    SaveColorSettings(dir.path(), {255, 16777215}); // writes over it
+    EXPECT_EQ(Entries(dir.path()), expected);
+    EXPECT_EQ(dir.read(".opzioni.txt.2024-12-08"), kOld);
+    EXPECT_EQ(dir.read("opzioni.txt"), kNew);
 }
 
 #ifndef _WIN32
@@ -193,6 +238,16 @@ TEST(SaveRespectsWhatTheUserSetUp, ALinkToNothingOrToADeviceAndAPipeAreRefusedAn
     EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::NotOrdinaryFile);
     EXPECT_TRUE(fs::is_fifo(dir / "opzioni.txt"));
     EXPECT_EQ(Entries(dir.path()), std::set<std::string>{"opzioni.txt"});
+
+    fs::rename(dir / "opzioni.txt", dir / "tubo");
+    fs::create_symlink("tubo", dir / "opzioni.txt");
+    EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::NotOrdinaryFile);
+
+    fs::remove(dir / "opzioni.txt");
+    fs::create_directory(dir / "cartella");
+    fs::create_symlink("cartella", dir / "opzioni.txt");
+    EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::IsFolder);
+    EXPECT_TRUE(fs::is_empty(dir / "cartella"));
 }
 
 TEST(SaveRespectsWhatTheUserSetUp, ANewFileHasTheModeTheUmaskGives) {
@@ -229,18 +284,77 @@ TEST(SaveRespectsWhatTheUserSetUp, AReadOnlyFolderStillLetsAWritableFileBeRewrit
     EXPECT_TRUE(Entries(dir.path()).empty());
 }
 
-// A save cut short (a crash, a power cut) leaves its temporary file behind;
-// the next save takes away those whose program is gone.
-TEST(SaveRespectsWhatTheUserSetUp, LeftoversOfSavesCutShortAreTakenAwayByTheNextOne) {
+// A link that cannot be followed is told for what stops it: the missing file
+// at the end of the chain, or links that loop, also in the folder part.
+TEST(SaveRespectsWhatTheUserSetUp, ALinkToNothingNamesTheEndOfItsChainAndALoopIsToldAsSuch) {
     TempDir dir;
-    dir.write(".opzioni.txt.99999999-0-123456", "1\r\n"); // no such process
-    dir.write(".opzioni.txt.1-4-42", "2\r\n");            // a live one: still saving
-    dir.write(".opzioni.txt.bak", "3\r\n");               // not of ours
-    dir.write(".tesmi.txt.99999999-0-1", "4\r\n");        // another file's
+    fs::create_symlink("mid", dir / "opzioni.txt");
+    fs::create_symlink("nowhere.txt", dir / "mid");
+    const auto dangling = test::ErrorOf([&] { SaveColorSettings(dir.path(), {0, 0}); });
+    ASSERT_TRUE(dangling);
+    EXPECT_EQ(dangling->file(), (dir / "opzioni.txt").string());
+    EXPECT_EQ(dangling->cause(), Cause::DanglingLink);
+    EXPECT_EQ(dangling->systemText(), "nowhere.txt");
+    EXPECT_NE(SaveFailureMessage(*dangling).find("\u201Cnowhere.txt\u201D"), std::string::npos);
+    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"mid", "opzioni.txt"}));
+
+    fs::remove(dir / "opzioni.txt");
+    fs::create_symlink("ciclo/opzioni.txt", dir / "opzioni.txt");
+    fs::create_symlink("ciclo", dir / "ciclo");
+    EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::TooManyLinks);
+    fs::remove(dir / "opzioni.txt");
+    fs::create_symlink("opzioni.txt", dir / "opzioni.txt");
+    EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::TooManyLinks);
+    EXPECT_EQ(Entries(dir.path()), (std::set<std::string>{"ciclo", "mid", "opzioni.txt"}));
+}
+
+// The file is there, behind a folder the user may not enter.
+TEST(SaveRespectsWhatTheUserSetUp, ALinkThroughAnUnreadableFolderIsPermissionDenied) {
+    if (test::RunningAsRoot())
+        GTEST_SKIP() << "root enters every folder";
+    TempDir dir;
+    fs::create_directory(dir / "chiusa");
+    dir.write("chiusa/opzioni.txt", kOld);
+    fs::create_symlink("chiusa/opzioni.txt", dir / "opzioni.txt");
+    fs::permissions(dir / "chiusa", fs::perms::owner_read);
+    EXPECT_EQ(ExpectSaveRefused(dir.path()), Cause::PermissionDenied);
+    fs::permissions(dir / "chiusa", fs::perms::owner_all);
+    EXPECT_EQ(dir.read("chiusa/opzioni.txt"), kOld);
+}
+
+// An extended attribute's bytes, empty when the file has none of that name.
+std::string Attribute(const fs::path& file, const char* name) {
+    char value[512];
+    const ssize_t size = ::getxattr(file.c_str(), name, value, sizeof value);
+    return size > 0 ? std::string(value, static_cast<std::size_t>(size)) : std::string();
+}
+
+// A file shared with a second user through its access list: the entry, the
+// mask the group bits show, and any other extended attribute stay.
+TEST(SaveRespectsWhatTheUserSetUp, TheAccessListAndExtendedAttributesStay) {
+    TempDir dir;
+    dir.write("opzioni.txt", kOld);
+    fs::permissions(dir / "opzioni.txt", fs::perms::owner_read | fs::perms::owner_write);
+    // env finds setfacl on PATH, and says 127 when it is not there.
+    const test::ProgramRun run = test::RunProgram(
+        "/usr/bin/env", {"setfacl", "-m", "u:65534:rw", "opzioni.txt"}, dir.path());
+    if (run.exitCode == 127)
+        GTEST_SKIP() << "setfacl is not installed (Debian package acl)";
+    if (run.exitCode != 0)
+        GTEST_SKIP() << "no access lists on this file system: " << run.err;
+    const bool userAttribute =
+        ::setxattr((dir / "opzioni.txt").c_str(), "user.zelmora", "prova", 5, 0) == 0;
+    const std::string acl = Attribute(dir / "opzioni.txt", "system.posix_acl_access");
+    ASSERT_FALSE(acl.empty());
+    const fs::perms mode = ModeOf(dir / "opzioni.txt");
+
     SaveColorSettings(dir.path(), {255, 16777215});
-    EXPECT_EQ(Entries(dir.path()),
-              (std::set<std::string>{".opzioni.txt.1-4-42", ".opzioni.txt.bak",
-                                     ".tesmi.txt.99999999-0-1", "opzioni.txt"}));
+    EXPECT_EQ(dir.read("opzioni.txt"), kNew);
+    EXPECT_EQ(Attribute(dir / "opzioni.txt", "system.posix_acl_access"), acl);
+    EXPECT_EQ(ModeOf(dir / "opzioni.txt"), mode);
+    if (userAttribute) {
+        EXPECT_EQ(Attribute(dir / "opzioni.txt", "user.zelmora"), "prova");
+    }
 }
 #endif
 

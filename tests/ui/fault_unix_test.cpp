@@ -154,40 +154,52 @@ private:
     bool mounted_ = false;
 };
 
-TEST_F(RunningProgram, FullDiskKeepsTheSettingsFileAndTheDialogSaysWhy) {
+// The numbers of a file that is there are written over in the blocks it has:
+// on a full disk the save needs no new space and takes the new colours. A new
+// file finds no room: the save says why and leaves nothing of it behind.
+TEST_F(RunningProgram, FullDiskStillSavesOverTheFileAndSaysWhyANewOneFindsNoRoom) {
     const std::filesystem::path disk = dir_ / "disco";
     FullDisk full(disk);
     if (!full.mounted())
         GTEST_SKIP() << "cannot mount a small tmpfs here (needs root); the write failure is "
                         "tested through a size limit in SaveColorSettings' own tests";
-    const std::string old = "255\r\n16777215\r\n";
     WriteFile(disk / "tesmi.txt", Phrases(2));
-    WriteFile(disk / "opzioni.txt", old);
+    WriteFile(disk / "opzioni.txt", "255\r\n16777215\r\n");
     full.fill();
 
     Main(state_, {disk, {}, clock_, doubles_.random},
          [this, &disk] { window_ = std::make_unique<Form1>(state_, disk, doubles_.services()); });
     ASSERT_NE(window_, nullptr);
-    doubles_.picker.answers = {QColor(0, 0, 255)};
-    bool stayedOpen = false;
-    test::WhenModalOpens([&](QWidget* modal) {
-        auto& dialog = *qobject_cast<QDialog*>(modal);
-        dialog.findChild<QPushButton*>(QStringLiteral("pp"))->click();
-        dialog.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
-        stayedOpen = dialog.isVisible();
-        dialog.reject();
-    });
-    click("opzioni");
+    // "scegli PRIMO PIANO" gives blue, then "OK": whether the dialog stayed open.
+    const auto saveBlue = [this] {
+        doubles_.picker.answers = {QColor(0, 0, 255)};
+        bool stayedOpen = false;
+        test::WhenModalOpens([&](QWidget* modal) {
+            auto& dialog = *qobject_cast<QDialog*>(modal);
+            dialog.findChild<QPushButton*>(QStringLiteral("pp"))->click();
+            dialog.findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+            stayedOpen = dialog.isVisible();
+            if (stayedOpen)
+                dialog.reject();
+        });
+        click("opzioni");
+        return stayedOpen;
+    };
 
-    EXPECT_TRUE(stayedOpen);
+    EXPECT_FALSE(saveBlue());
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(ReadFile(disk / "opzioni.txt"), "16711680\r\n-2147483633\r\n");
+    EXPECT_EQ(state_.ForeColorSetting, 16711680);
+
+    std::filesystem::remove(disk / "opzioni.txt");
+    full.fill();
+    EXPECT_TRUE(saveBlue());
     ASSERT_EQ(messages().size(), 1u);
     const QString text = messages().front().text;
     EXPECT_TRUE(text.contains(QString::fromStdString((disk / "opzioni.txt").string())))
         << text.toStdString();
     EXPECT_TRUE(text.contains(QStringLiteral("spazio esaurito"))) << text.toStdString();
-    EXPECT_EQ(ReadFile(disk / "opzioni.txt"), old);
-    EXPECT_EQ(state_.ForeColorSetting, 255);
-    EXPECT_EQ(state_.BackColorSetting, 16777215);
+    EXPECT_FALSE(std::filesystem::exists(disk / "opzioni.txt"));
 }
 
 // --- A folder whose name is not UTF-8 --------------------------------------
