@@ -88,7 +88,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     , state_(state)
     , directory_(std::move(directory))
     , services_(services)
-    , info_(services.starter, services.messages, Infomio::InstalledGuideOfThisProgram()) {
+    , info_(services.starter, services.messages, Infomio::installedGuideOfThisProgram()) {
     setObjectName(QStringLiteral("Form1"));
     MakeFixedWindow(*this, 7335, 4095);
     // A fixed place on the screen, where it fits.

@@ -26,7 +26,7 @@ namespace {
 class InfoWindow final : public QDialog {
 public:
     // What exec() returns when the window closes through "Altre INFO".
-    static constexpr int MoreInfo = QDialog::Accepted + 1;
+    static constexpr int kMoreInfo = QDialog::Accepted + 1;
 
     explicit InfoWindow(QWidget* parent);
 
@@ -75,7 +75,7 @@ InfoWindow::InfoWindow(QWidget* parent)
     ok->setFocus();
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(more, &QPushButton::clicked, this, [this] { done(MoreInfo); });
+    connect(more, &QPushButton::clicked, this, [this] { done(kMoreInfo); });
 
     centreOnScreen();
 }
@@ -141,7 +141,7 @@ Infomio::Infomio(ProgramStarter& starter, MessageBoxService& messages,
     , starter_(starter)
     , messages_(messages) {}
 
-std::filesystem::path Infomio::InstalledGuideOfThisProgram() {
+std::filesystem::path Infomio::installedGuideOfThisProgram() {
     const std::filesystem::path programs =
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     return (programs / kGuideFromProgram).lexically_normal();
@@ -161,7 +161,7 @@ void Infomio::showModal(QWidget* parent) {
         // Gone before anything else runs (its owner may have taken it along).
         delete alive.data();
     }
-    if (result != InfoWindow::MoreInfo)
+    if (result != InfoWindow::kMoreInfo)
         return;
 
     // The guide beside the phrases, as the user keeps it; where the desktop's

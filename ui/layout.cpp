@@ -16,7 +16,7 @@
 
 // The pictures are compiled into this static library, whose resources are
 // registered only on request; this must stand outside any namespace.
-static void registerPictures() {
+static void initResources() {
     Q_INIT_RESOURCE(resources);
 }
 
@@ -25,8 +25,8 @@ namespace zelmora {
 namespace {
 
 // Makes the pictures of ui/resources available as ":/name.png".
-void RegisterPictures() {
-    static const bool registered = (registerPictures(), true);
+void registerPictures() {
+    static const bool registered = (initResources(), true);
     (void)registered;
 }
 
@@ -47,7 +47,7 @@ QPixmap fromDoubleSize(const QString& file, QSize pixels) {
 } // namespace
 
 QIcon Picture(const QString& file) {
-    RegisterPictures();
+    registerPictures();
     // QIcon finds the double-size drawing by itself where a screen is
     // scaled. Files are read only when a size is asked for, so starting
     // costs nothing.
@@ -59,7 +59,7 @@ QIcon Picture(const QString& file) {
 }
 
 QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window) {
-    RegisterPictures();
+    registerPictures();
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     if (ratio <= 1.0)
@@ -152,7 +152,7 @@ void PlaceOnScreen(QWidget& window, QPoint place) {
 }
 
 void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwips) {
-    RegisterPictures();
+    registerPictures();
     window.setWindowFlags(window.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     window.setWindowFlag(Qt::WindowMinimizeButtonHint, false);
