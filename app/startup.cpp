@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/color_settings.h"
+#include "app/texts.h"
 #include "runtime/errors.h"
 #include "runtime/leading_number.h"
 
@@ -97,7 +98,7 @@ StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
         step([&] { state.CurrentIndex = toIndex(work); });
         step([&] { LoadPhrase(phrasePath, toPhraseNumber(work), state.PhraseText); });
     } else {
-        state.PhraseText = Module1::kNoPhraseText;
+        state.PhraseText = kNoPhraseText;
     }
     readingPhrases = false;
     outcome.phraseFileFound = fileFound;

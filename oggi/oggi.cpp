@@ -3,7 +3,7 @@
 #include "app/error_messages.h"
 #include "app/startup.h"
 #include "app/text_encoding.h"
-#include "app/version.h"
+#include "app/texts.h"
 #include "runtime/platform.h"
 
 namespace zelmora {
@@ -31,9 +31,8 @@ std::string help() {
     return "Uso: zelmora-oggi [-q] [-C CARTELLA] [giorni]\n"
            "Stampa la frase del giorno presa dal file tesmi.txt e la sua posizione\n"
            "(indice / totale), come la mostra all\u2019avvio la finestra di Zelmora.\n"
-           "\n"
-           "  giorni          per quanti giorni di fila resta ogni frase, da 1 a 365\n"
-           "                  (predefinito 1; altri valori sono ignorati)\n"
+           "\n" +
+           HoldDaysHelp(18) +
            "  -q              stampa solo la frase, e niente se manca il file delle frasi\n"
            "  -C CARTELLA     legge tesmi.txt da CARTELLA invece che dalla cartella corrente\n"
            "  -h, --help      mostra questo aiuto ed esce\n"
@@ -121,7 +120,7 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
         directory = platform::PathFromText(*options.directory);
         std::error_code ec;
         const auto status = std::filesystem::status(directory, ec);
-        named = "\u201C" + DecodePhraseBytes(platform::PathText(directory)) + "\u201D";
+        named = QuotedPath(platform::PathText(directory));
         if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
             result.err = told(named + " non \u00E8 una cartella.");
             result.status = kOggiMissing;
@@ -171,11 +170,8 @@ int OggiMain(const std::vector<std::string>& arguments) {
     if (platform::StandardOutputIsTerminal())
         result.out = ShowControlCharacters(result.out);
     platform::WriteStandardError(ShowControlCharacters(result.err));
-    if (const int error = platform::WriteStandardOutput(result.out)) {
-        if (const auto message = WriteFailureMessage("zelmora-oggi", error))
-            platform::WriteStandardError(ShowControlCharacters(*message));
+    if (WriteAnswer("zelmora-oggi", result.out) != 0)
         return kOggiWriteFailed;
-    }
     return result.status;
 }
 

@@ -23,11 +23,6 @@ std::u16string_view units(const std::wstring& wide) {
     return {reinterpret_cast<const char16_t*>(wide.data()), wide.size()};
 }
 
-std::wstring wide(std::string_view utf8) {
-    const std::u16string text = Utf8ToUtf16(utf8);
-    return {text.begin(), text.end()};
-}
-
 } // namespace
 
 OpenResult OpenForReading(const std::filesystem::path& path) {
@@ -335,7 +330,7 @@ std::vector<std::string> Arguments(int, char**) {
 }
 
 std::filesystem::path PathFromText(std::string_view utf8) {
-    return std::filesystem::path(wide(utf8));
+    return std::filesystem::path(Wide(utf8));
 }
 
 namespace {

@@ -147,12 +147,7 @@ void ScreenFound() {
 }
 
 int Answer(const std::string& text) {
-    if (const int error = platform::WriteStandardOutput(text)) {
-        if (const auto message = WriteFailureMessage("zelmora", error))
-            platform::WriteStandardError(*message);
-        return kWriteFailedStatus;
-    }
-    return 0;
+    return WriteAnswer("zelmora", text);
 }
 
 std::string EditorAdvice(EditorProblem problem) {

@@ -1,8 +1,8 @@
 // The desktop on Windows.
 
 #include "app/error_messages.h"
+#include "app/texts.h"
 #include "runtime/platform.h"
-#include "runtime/utf8.h"
 #include "runtime/windows_api.h"
 #include "ui/desktop.h"
 
@@ -15,15 +15,6 @@
 #include <commdlg.h>
 
 namespace zelmora::desktop {
-
-namespace {
-
-std::wstring wide(const std::string& utf8) {
-    const std::u16string text = Utf8ToUtf16(utf8);
-    return {text.begin(), text.end()};
-}
-
-} // namespace
 
 // Windows always has a screen; a Qt that cannot start there says so in a
 // message box of its own.
@@ -39,15 +30,10 @@ int Answer(const std::string& text) {
     // nowhere. Into a file or a pipe it goes as from any program; else it
     // is shown in a message box.
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN) {
-        if (const int error = platform::WriteStandardOutput(text)) {
-            if (const auto message = WriteFailureMessage("zelmora", error))
-                platform::WriteStandardError(*message);
-            return kWriteFailedStatus;
-        }
-        return 0;
-    }
-    MessageBoxW(nullptr, wide(text).c_str(), L"Zelmora", MB_OK | MB_ICONINFORMATION);
+    if (out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN)
+        return WriteAnswer("zelmora", text);
+    MessageBoxW(nullptr, Wide(text).c_str(), Wide(kProgramName).c_str(),
+                MB_OK | MB_ICONINFORMATION);
     return 0;
 }
 

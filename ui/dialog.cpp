@@ -1,6 +1,7 @@
 #include "ui/dialog.h"
 
 #include "app/error_messages.h"
+#include "app/texts.h"
 #include "ui/colors.h"
 #include "ui/layout.h"
 #include "ui/qt_strings.h"
@@ -108,7 +109,7 @@ void Dialog::confirm() {
         try {
             SaveColorSettings(directory_, sample_);
         } catch (const RuntimeError& error) {
-            messages_.warning(this, QStringLiteral("Zelmora"),
+            messages_.warning(this, QString::fromUtf8(kProgramName),
                               ToQString(SaveFailureMessage(error)));
             return;
         }

@@ -3,7 +3,6 @@
 #include "app/phrase_commands.h"
 #include "app/text_encoding.h"
 #include "app/texts.h"
-#include "app/version.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
 #include "ui/dialog.h"
@@ -98,11 +97,11 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
 
     // The phrase: 12 pt bold, each line centred from the top, wrapped
     // between words and cut at the bottom.
-    label1_ = addLabel("Label1", TwipsRect(240, 480, 6855, 2775), Qt::AlignHCenter);
+    label1_ = MakeLabel(this, "Label1", TwipsRect(240, 480, 6855, 2775), Qt::AlignHCenter);
     label1_->setFont(SansFont(12, true));
     label1_->installEventFilter(this);
     // The position text, in a dark blue nothing changes.
-    label2_ = addLabel("Label2", TwipsRect(240, 3600, 855, 255), Qt::AlignLeft);
+    label2_ = MakeLabel(this, "Label2", TwipsRect(240, 3600, 855, 255), Qt::AlignLeft);
     QPalette positionPalette = label2_->palette();
     positionPalette.setColor(QPalette::WindowText, ColorFromSetting(0x00C00000));
     label2_->setPalette(positionPalette);
@@ -175,16 +174,6 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     showPhrase();
     showPosition();
     applyColors();
-}
-
-QLabel* Form1::addLabel(const char* name, QRect place, Qt::Alignment alignment) {
-    auto* label = new QLabel(this);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(place);
-    label->setAlignment(alignment | Qt::AlignTop);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
 }
 
 void Form1::end() {

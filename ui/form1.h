@@ -31,8 +31,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLabel* addLabel(const char* name, QRect place, Qt::Alignment alignment);
-
     void end();              // "OK"
     void openPhraseFile();   // "Apri file"
     void recount();          // "Aggiorna"

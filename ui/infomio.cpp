@@ -1,7 +1,7 @@
 #include "ui/infomio.h"
 
 #include "app/module1.h"
-#include "app/version.h"
+#include "app/texts.h"
 #include "ui/colors.h"
 #include "ui/desktop.h"
 #include "ui/layout.h"
@@ -96,13 +96,8 @@ void InfoWindow::showEvent(QShowEvent* event) {
 
 QLabel* InfoWindow::addLabel(const char* name, const QString& text, QRect geometry,
                              std::int32_t color) {
-    auto* label = new QLabel(this);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
+    auto* label = MakeLabel(this, name, geometry, Qt::AlignLeft);
     label->setText(text);
-    label->setGeometry(geometry);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ColorFromSetting(color));
     label->setPalette(palette);

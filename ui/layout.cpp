@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -84,6 +85,16 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const QString& captio
     button->setObjectName(QLatin1String(name));
     button->setGeometry(geometry);
     return button;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, Qt::Alignment alignment) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setAlignment(alignment | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 QMargins WindowFrame(const QWidget& window) {

@@ -1,6 +1,7 @@
 #include "ui/program_starter.h"
 
 #include "app/error_messages.h"
+#include "app/texts.h"
 #include "runtime/errors.h"
 #include "runtime/platform.h"
 #include "ui/message_box.h"
@@ -77,7 +78,7 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
 
 void DesktopProgramStarter::report(EditorProblem problem, const std::filesystem::path& file,
                                    QWidget* parent) {
-    messages_.warning(parent, QStringLiteral("Zelmora"),
+    messages_.warning(parent, QString::fromUtf8(kProgramName),
                       ToQString(NoEditorMessage(problem, platform::PathText(file),
                                                 desktop::EditorAdvice(problem))));
 }

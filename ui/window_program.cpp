@@ -1,7 +1,7 @@
 #include "ui/window_program.h"
 
 #include "app/startup.h"
-#include "app/version.h"
+#include "app/texts.h"
 #include "runtime/platform.h"
 #include "ui/desktop.h"
 
@@ -27,9 +27,8 @@ std::optional<std::string> answerWithoutWindow(const std::vector<std::string>& a
     return "Uso: zelmora [giorni]\n"
            "Mostra in una finestra la frase del giorno presa dal file tesmi.txt della\n"
            "cartella corrente, con la sua posizione (indice / totale).\n"
-           "\n"
-           "  giorni       per quanti giorni di fila resta ogni frase, da 1 a 365\n"
-           "               (predefinito 1; altri valori sono ignorati)\n"
+           "\n" +
+           HoldDaysHelp(15) +
            "  --help       mostra questo aiuto ed esce\n"
            "  --version    mostra la versione ed esce\n"
            "\n"
@@ -48,7 +47,7 @@ std::optional<int> PrepareForWindow(int argc, char** argv) {
 
 WindowProgram::WindowProgram() {
     desktop::ScreenFound();
-    QApplication::setApplicationName(QStringLiteral("Zelmora"));
+    QApplication::setApplicationName(QString::fromUtf8(kProgramName));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
 

@@ -1,6 +1,7 @@
 // The main window: what it shows at start, its layout and keyboard, and each
 // command on real phrase files in a temporary directory.
 
+#include "app/texts.h"
 #include "qt_doubles.h"
 #include "temp_dir.h"
 #include "ui/form1.h"
@@ -144,7 +145,7 @@ TEST_F(Form1Test, ThePhrasesTooltipStaysInsideTheScreen) {
 }
 
 TEST_F(Form1Test, PositionHasNothingAfterTheBlankWhileTheCountIsEmpty) {
-    state_.PhraseText = Module1::kNoPhraseText;
+    state_.PhraseText = kNoPhraseText;
     open();
     EXPECT_EQ(positionShown(), QStringLiteral("0 / "));
     EXPECT_EQ(phraseShown(), QStringLiteral("--- NESSUNA FRASE IN ARCHIVIO ---"));
@@ -270,7 +271,7 @@ TEST_F(Form1Test, OkClosesTheWindow) {
 // --- "Aggiorna" -----------------------------------------------------------
 
 TEST_F(Form1Test, RecountAfterTheFileIsCreatedShowsTheNewCount) {
-    state_.PhraseText = Module1::kNoPhraseText;
+    state_.PhraseText = kNoPhraseText;
     open();
     dir_.write("tesmi.txt", Phrases(4));
     click("aggiorna");
@@ -342,7 +343,7 @@ TEST_F(Form1Test, RandomDrawAlternatesBetweenTwoPhrases) {
 }
 
 TEST_F(Form1Test, RandomDrawWithoutAFileReportsItAndKeepsTheIndex) {
-    state_.PhraseText = Module1::kNoPhraseText;
+    state_.PhraseText = kNoPhraseText;
     open();
     click("ancora");
     EXPECT_EQ(state_.CurrentIndex, 0);
