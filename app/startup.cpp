@@ -57,7 +57,7 @@ StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
     WorkValue work;
     if (!environment.commandLine.empty()) {
         try {
-            work = RoundDown(LeadingNumber(environment.commandLine));
+            work = std::floor(LeadingNumber(environment.commandLine));
         } catch (const RuntimeError&) {
             // A number too large for any use is ignored like any other
             // number outside 1 to 365.

@@ -2,7 +2,6 @@
 
 #include "runtime/platform.h"
 #include "runtime/platform_native.h"
-#include "runtime/services.h"
 #include "runtime/utf8.h"
 #include "runtime/windows_api.h"
 
@@ -394,7 +393,12 @@ std::tm LocalNow() {
     out.tm_min = local.wMinute;
     out.tm_sec = local.wSecond;
     out.tm_wday = local.wDayOfWeek;
-    out.tm_yday = DayOfYear(local.wYear, local.wMonth, local.wDay) - 1;
+    const std::chrono::year_month_day date{std::chrono::year{local.wYear},
+                                           std::chrono::month{local.wMonth},
+                                           std::chrono::day{local.wDay}};
+    out.tm_yday = (std::chrono::sys_days{date} -
+                   std::chrono::sys_days{date.year() / std::chrono::January / 1})
+                      .count();
     out.tm_isdst = -1;
     return out;
 }

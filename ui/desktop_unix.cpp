@@ -224,7 +224,7 @@ QStringList SansSerifFaces() {
 // X11 and Wayland window managers draw no icon but the one a window gives.
 void DropTitleBarIcon(QWidget&) {}
 
-std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) {
+std::optional<QColor> SystemColorPicker::pick(QWidget* parent, const QColor& initial) {
     const QColor color = QColorDialog::getColor(initial, parent);
     if (!color.isValid())
         return std::nullopt;

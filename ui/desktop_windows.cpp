@@ -85,7 +85,7 @@ void DropTitleBarIcon(QWidget& window) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) {
+std::optional<QColor> SystemColorPicker::pick(QWidget* parent, const QColor& initial) {
     // The dialog's sixteen colours of the user's own, kept for the run as
     // Windows programs keep them.
     static COLORREF custom[16] = {};

@@ -4,7 +4,6 @@
 #include "app/texts.h"
 #include "ui/colors.h"
 #include "ui/layout.h"
-#include "ui/qt_strings.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -110,7 +109,7 @@ void Dialog::confirm() {
             SaveColorSettings(directory_, sample_);
         } catch (const RuntimeError& error) {
             messages_.warning(this, QString::fromUtf8(kProgramName),
-                              ToQString(SaveFailureMessage(error)));
+                              QString::fromStdString(SaveFailureMessage(error)));
             return;
         }
         saved_ = sample_;

@@ -7,7 +7,6 @@
 #include "ui/colors.h"
 #include "ui/dialog.h"
 #include "ui/layout.h"
-#include "ui/qt_strings.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -35,7 +34,7 @@ public:
 
 // The phrase as the label shows it: decoded, one line per line.
 QString displayText(const std::string& phraseBytes) {
-    return ToQString(PhraseForDisplay(phraseBytes));
+    return QString::fromStdString(PhraseForDisplay(phraseBytes));
 }
 
 QString withoutTrailingEmptyLines(QString text) {
@@ -238,14 +237,14 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void Form1::showPosition() {
-    label2_->setText(ToQString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
+    label2_->setText(QString::fromStdString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
 }
 
 void Form1::openPhraseFile() {
     RunCommand(services_.messages, this, [this] {
         state_.LineText = kInstructions;
         services_.messages.information(this, QString::fromUtf8(kInstructionsTitle),
-                                       ToQString(state_.LineText));
+                                       QString::fromStdString(state_.LineText));
         state_.LineText = EditorCommandLine(state_.PhraseFile);
         services_.starter.start({state_.PhraseFile, EditorCall::Missing::CreateEmpty, {}}, this);
     });

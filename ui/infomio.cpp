@@ -5,7 +5,6 @@
 #include "ui/colors.h"
 #include "ui/desktop.h"
 #include "ui/layout.h"
-#include "ui/qt_strings.h"
 
 #include <QCoreApplication>
 #include <QDialog>

@@ -2,7 +2,6 @@
 
 #include "app/error_messages.h"
 #include "app/texts.h"
-#include "ui/qt_strings.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -47,12 +46,13 @@ void RunCommand(MessageBoxService& messages, QWidget* parent,
                 const std::function<void()>& command) {
     const auto unexpected = [&](const std::string& what) {
         messages.warning(parent, QString::fromUtf8(kProgramName),
-                         ToQString(UnexpectedErrorMessage(what)));
+                         QString::fromStdString(UnexpectedErrorMessage(what)));
     };
     try {
         command();
     } catch (const RuntimeError& error) {
-        messages.warning(parent, QString::fromUtf8(kProgramName), ToQString(ErrorMessage(error)));
+        messages.warning(parent, QString::fromUtf8(kProgramName),
+                         QString::fromStdString(ErrorMessage(error)));
     } catch (const std::exception& error) {
         unexpected(error.what());
     } catch (...) {

@@ -5,7 +5,6 @@
 #include "runtime/errors.h"
 #include "runtime/platform.h"
 #include "ui/message_box.h"
-#include "ui/qt_strings.h"
 
 #include <QPointer>
 #include <QProcess>
@@ -52,7 +51,7 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
     // never into an output that may close under it.
     QProcess notepad;
     notepad.setProgram(QStandardPaths::findExecutable(QLatin1String(kNotepad)));
-    notepad.setArguments({ToQString(call.file)});
+    notepad.setArguments({QString::fromStdString(call.file)});
     notepad.setStandardInputFile(QProcess::nullDevice());
     notepad.setStandardOutputFile(QProcess::nullDevice());
     notepad.setStandardErrorFile(QProcess::nullDevice());
@@ -79,8 +78,8 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
 void DesktopProgramStarter::report(EditorProblem problem, const std::filesystem::path& file,
                                    QWidget* parent) {
     messages_.warning(parent, QString::fromUtf8(kProgramName),
-                      ToQString(NoEditorMessage(problem, platform::PathText(file),
-                                                desktop::EditorAdvice(problem))));
+                      QString::fromStdString(NoEditorMessage(problem, platform::PathText(file),
+                                                             desktop::EditorAdvice(problem))));
 }
 
 } // namespace zelmora
