@@ -1,8 +1,10 @@
 // The main window: what it shows at start, its layout and keyboard, and each
 // command on real phrase files in a temporary directory.
 
+#include "app/error_messages.h"
 #include "app/texts.h"
 #include "qt_doubles.h"
+#include "runtime/platform.h"
 #include "temp_dir.h"
 #include "ui/form1.h"
 
@@ -68,7 +70,7 @@ TEST_F(Form1Test, ShowsTheStateAsPlainTextAtStart) {
     state_.PhraseCount = 120;
     open();
 
-    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Zelmora (ver. 2.0)"));
+    EXPECT_EQ(window_->windowTitle(), QString::fromUtf8(kTitleWithVersion));
     EXPECT_EQ(phraseShown(), QStringLiteral("Prima riga\n<b>x</b> <img src=\"y\">"));
     EXPECT_EQ(label("Label1")->textFormat(), Qt::PlainText);
     EXPECT_EQ(label("Label2")->textFormat(), Qt::PlainText);
@@ -298,9 +300,9 @@ TEST_F(Form1Test, RecountOfAMissingFileTellsTheUserAndChangesNothing) {
     click("aggiorna");
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
     const auto& message = doubles_.messages.messages.front();
-    EXPECT_EQ(message.title, QStringLiteral("Zelmora"));
-    EXPECT_TRUE(message.text.contains(QStringLiteral("tesmi.txt"))) << message.text.toStdString();
-    EXPECT_TRUE(message.text.contains(QStringLiteral("non è stato trovato")));
+    EXPECT_EQ(message.title, QString::fromUtf8(kProgramName));
+    EXPECT_EQ(message.text,
+              QString::fromStdString(ErrorMessage(platform::NotFoundError(dir_ / "tesmi.txt"))));
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 3"));
     EXPECT_EQ(state_.PhraseCount, 3);
 
@@ -320,8 +322,8 @@ TEST_F(Form1Test, RecountOfAnEmptiedFileStoresZeroKeepsTheLabelsAndSaysItIsEmpty
     click("aggiorna");
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
     EXPECT_EQ(doubles_.messages.messages.front().text,
-              QString::fromStdString("Il file \u201C" + (dir_ / "tesmi.txt").string() +
-                                     "\u201D \u00E8 vuoto: non contiene frasi."));
+              QString::fromStdString(ErrorMessage(RuntimeError(
+                  kInputPastEnd, platform::PathText(dir_ / "tesmi.txt"), Cause::EmptyFile))));
     EXPECT_EQ(state_.PhraseCount, 0);
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 3"));
 }
@@ -409,12 +411,14 @@ TEST_F(Form1Test, OpenFileExplainsTheLayoutThenStartsTheEditor) {
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
     const auto& message = doubles_.messages.messages.front();
     EXPECT_EQ(message.kind, test::RecordingMessages::Message::Information);
-    EXPECT_EQ(message.title, QStringLiteral("apri il file delle tesmi"));
-    EXPECT_EQ(message.text, QStringLiteral("(max 365 tesmi)\n\nDopo ogni frase scrivi:\n----"));
+    EXPECT_EQ(message.title, QString::fromUtf8(kInstructionsTitle));
+    EXPECT_EQ(message.text, QString::fromUtf8(kInstructions));
     EXPECT_FALSE(editorStartedBeforeTheMessageClosed);
 
+    // The window's own editor line, which it keeps in the state.
+    EXPECT_EQ(state_.LineText, "notepad tesmi.txt");
     ASSERT_EQ(doubles_.starter.starts.size(), 1u);
-    EXPECT_EQ(doubles_.starter.starts.front().commandLine, QStringLiteral("notepad tesmi.txt"));
+    EXPECT_EQ(doubles_.starter.starts.front().commandLine, QString::fromStdString(state_.LineText));
     EXPECT_EQ(doubles_.starter.starts.front().missing, ProgramStarter::Missing::CreateEmpty);
 }
 
@@ -424,7 +428,7 @@ TEST_F(Form1Test, EditorThatCannotStartIsReportedAndTheWindowGoesOn) {
     click("aprifile");
     ASSERT_EQ(doubles_.messages.messages.size(), 2u);
     EXPECT_EQ(doubles_.messages.messages.back().kind, test::RecordingMessages::Message::Warning);
-    EXPECT_EQ(doubles_.messages.messages.back().title, QStringLiteral("Zelmora"));
+    EXPECT_EQ(doubles_.messages.messages.back().title, QString::fromUtf8(kProgramName));
 
     dir_.write("tesmi.txt", Phrases(2));
     click("aggiorna");
