@@ -94,80 +94,10 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     setWindowIcon(Picture(QStringLiteral("butterfly.png")));
     setAutoFillBackground(true);
 
-    // The phrase: 12 pt bold, each line centred from the top, wrapped
-    // between words and cut at the bottom.
-    label1_ = MakeLabel(this, "Label1", TwipsRect(240, 480, 6855, 2775), Qt::AlignHCenter);
-    label1_->setFont(SansFont(12, true));
-    label1_->installEventFilter(this);
-    // The position text, in a dark blue nothing changes.
-    label2_ = MakeLabel(this, "Label2", TwipsRect(240, 3600, 855, 255), Qt::AlignLeft);
-    QPalette positionPalette = label2_->palette();
-    positionPalette.setColor(QPalette::WindowText, ColorFromSetting(0x00C00000));
-    label2_->setPalette(positionPalette);
-
-    // The push buttons, in their tab order (which is not their order on
-    // screen: "Casuale" comes before "Aggiorna").
-    const struct {
-        const char* name;
-        QString caption;
-        QRect place;
-        void (Form1::*command)();
-    } buttons[] = {
-        {"OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495), &Form1::end},
-        {"aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495),
-         &Form1::openPhraseFile},
-        {"ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495),
-         &Form1::drawAtRandom},
-        {"aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495), &Form1::recount},
-        {"opzioni", QString(), TwipsRect(6360, 3600, 300, 300), &Form1::openColorsDialog},
-    };
-    QPushButton* previous = nullptr;
-    for (const auto& design : buttons) {
-        auto* button = MakeButton(this, design.name, design.caption, design.place);
-        connect(button, &QPushButton::clicked, this, design.command);
-        if (previous)
-            setTabOrder(previous, button);
-        previous = button;
-    }
-    okButton_ = findChild<QPushButton*>(QStringLiteral("OKButton"));
-    auto* opzioni = findChild<QPushButton*>(QStringLiteral("opzioni"));
-    opzioni->setIcon(Picture(QStringLiteral("crayons.png")));
-    opzioni->setIconSize(QSize(16, 16));
-    opzioni->setToolTip(QStringLiteral("scegli i colori"));
-    opzioni->setAccessibleName(opzioni->toolTip());
-    opzioni->setCursor(Qt::PointingHandCursor);
-
-    // The info picture in its sunken frame: a mouse click opens the info
-    // window, and it never takes the focus.
-    auto* image1 = new ClickableLabel(this);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setGeometry(TwipsRect(6840, 3600, 300, 300));
-    image1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    image1->setLineWidth(2);
-    image1->setAlignment(Qt::AlignCenter);
-    image1->setPixmap(PicturePixmap(QStringLiteral("info.png"), QSize(16, 16), *this));
-    image1->setFocusPolicy(Qt::NoFocus);
-    image1->setToolTip(QStringLiteral("INFO"));
-    image1->setAccessibleName(image1->toolTip());
-    image1->setCursor(Qt::PointingHandCursor);
-    connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
-
-    // "OK" is the default button: Enter presses it unless another button has
-    // the focus (see keyPressEvent). Esc does nothing: there is no cancel.
-    okButton_->setDefault(true);
-    okButton_->setFocus();
-
-    // Ctrl+C anywhere in the window, or the phrase's context menu, copies the
-    // phrase as plain text, one line per line.
-    auto* copy = new QAction(QStringLiteral("Copia la frase"), this);
-    copy->setObjectName(QStringLiteral("copiaFrase"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WindowShortcut);
-    addAction(copy);
-    label1_->addAction(copy);
-    label1_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(copy, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(label1_->text()); });
+    addLabels();
+    addButtons();
+    addInfoPicture();
+    addCopyAction();
 
     setWindowTitle(QString::fromLatin1(kTitleWithVersion));
     showPhrase();
@@ -175,21 +105,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     applyColors();
 }
 
-void Form1::end() {
-    close();
-}
-
 Form1::~Form1() = default;
-
-void Form1::applyColors() {
-    QPalette phrasePalette = label1_->palette();
-    phrasePalette.setColor(QPalette::WindowText, ColorFromSetting(state_.ForeColorSetting));
-    label1_->setPalette(phrasePalette);
-
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, ColorFromSetting(state_.BackColorSetting));
-    setPalette(windowPalette);
-}
 
 void Form1::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
@@ -198,10 +114,6 @@ void Form1::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-void Form1::showPhrase() {
-    label1_->setText(displayText(state_.PhraseText));
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -236,8 +148,91 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Form1::showPosition() {
-    label2_->setText(QString::fromStdString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
+void Form1::addLabels() {
+    // The phrase: 12 pt bold, each line centred from the top, wrapped
+    // between words and cut at the bottom.
+    label1_ = MakeLabel(this, "Label1", TwipsRect(240, 480, 6855, 2775), Qt::AlignHCenter);
+    label1_->setFont(SansFont(12, true));
+    label1_->installEventFilter(this);
+    // The position text, in a dark blue nothing changes.
+    label2_ = MakeLabel(this, "Label2", TwipsRect(240, 3600, 855, 255), Qt::AlignLeft);
+    QPalette positionPalette = label2_->palette();
+    positionPalette.setColor(QPalette::WindowText, ColorFromSetting(0x00C00000));
+    label2_->setPalette(positionPalette);
+}
+
+void Form1::addButtons() {
+    // The push buttons, in their tab order (which is not their order on
+    // screen: "Casuale" comes before "Aggiorna").
+    const struct {
+        const char* name;
+        QString caption;
+        QRect place;
+        void (Form1::*command)();
+    } buttons[] = {
+        {"OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495), &Form1::end},
+        {"aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495),
+         &Form1::openPhraseFile},
+        {"ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495),
+         &Form1::drawAtRandom},
+        {"aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495), &Form1::recount},
+        {"opzioni", QString(), TwipsRect(6360, 3600, 300, 300), &Form1::openColorsDialog},
+    };
+    QPushButton* previous = nullptr;
+    for (const auto& design : buttons) {
+        auto* button = MakeButton(this, design.name, design.caption, design.place);
+        connect(button, &QPushButton::clicked, this, design.command);
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+    okButton_ = findChild<QPushButton*>(QStringLiteral("OKButton"));
+    auto* opzioni = findChild<QPushButton*>(QStringLiteral("opzioni"));
+    opzioni->setIcon(Picture(QStringLiteral("crayons.png")));
+    opzioni->setIconSize(QSize(16, 16));
+    opzioni->setToolTip(QStringLiteral("scegli i colori"));
+    opzioni->setAccessibleName(opzioni->toolTip());
+    opzioni->setCursor(Qt::PointingHandCursor);
+
+    // "OK" is the default button: Enter presses it unless another button has
+    // the focus (see keyPressEvent). Esc does nothing: there is no cancel.
+    okButton_->setDefault(true);
+    okButton_->setFocus();
+}
+
+void Form1::addInfoPicture() {
+    // The info picture in its sunken frame: a mouse click opens the info
+    // window, and it never takes the focus.
+    auto* image1 = new ClickableLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setGeometry(TwipsRect(6840, 3600, 300, 300));
+    image1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    image1->setLineWidth(2);
+    image1->setAlignment(Qt::AlignCenter);
+    image1->setPixmap(PicturePixmap(QStringLiteral("info.png"), QSize(16, 16), *this));
+    image1->setFocusPolicy(Qt::NoFocus);
+    image1->setToolTip(QStringLiteral("INFO"));
+    image1->setAccessibleName(image1->toolTip());
+    image1->setCursor(Qt::PointingHandCursor);
+    connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
+}
+
+void Form1::addCopyAction() {
+    // Ctrl+C anywhere in the window, or the phrase's context menu, copies the
+    // phrase as plain text, one line per line.
+    auto* copy = new QAction(QStringLiteral("Copia la frase"), this);
+    copy->setObjectName(QStringLiteral("copiaFrase"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    addAction(copy);
+    label1_->addAction(copy);
+    label1_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(copy, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(label1_->text()); });
+}
+
+void Form1::end() {
+    close();
 }
 
 void Form1::openPhraseFile() {
@@ -288,6 +283,24 @@ void Form1::openColorsDialog() {
 
 void Form1::openInfo() {
     RunCommand(services_.messages, this, [this] { info_.showModal(this); });
+}
+
+void Form1::showPhrase() {
+    label1_->setText(displayText(state_.PhraseText));
+}
+
+void Form1::showPosition() {
+    label2_->setText(QString::fromStdString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
+}
+
+void Form1::applyColors() {
+    QPalette phrasePalette = label1_->palette();
+    phrasePalette.setColor(QPalette::WindowText, ColorFromSetting(state_.ForeColorSetting));
+    label1_->setPalette(phrasePalette);
+
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, ColorFromSetting(state_.BackColorSetting));
+    setPalette(windowPalette);
 }
 
 } // namespace zelmora
