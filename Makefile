@@ -1,16 +1,6 @@
 # Front door of the project: each target installs what it needs
-# (scripts/install-deps) and goes through a CMake preset (CMakePresets.json):
-#   make run      builds the two programs (build/) and starts the window on
-#                 the samples in examples/
-#   make test     builds everything (build/) and runs the test suite
-#   make package  builds the two programs and what the Debian package holds
-#                 (build-package/, no tests) and makes the package
-#   make windows  cross-builds for Windows with MinGW-w64 (build-windows/)
-#                 and runs its tests under Wine
-#   make windows-package  the Windows installer and zip, tried under Wine
-#   make arm64    cross-builds both programs for 64-bit ARM Linux against
-#                 Debian's arm64 Qt (build-arm64/) and runs the tests under qemu
-#   make package-arm64  the Debian package for arm64 (build-package-arm64/)
+# (scripts/install-deps) and goes through a CMake preset (CMakePresets.json).
+# The targets, what each builds and where: the table "Builds" in HACKING.md.
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
 .PHONY: all deps test-deps build run test windows-qt windows windows-package windows-qt-free arm64 package package-arm64 fuzz bench format clean
@@ -116,7 +106,9 @@ package-arm64:
 fuzz: test-deps
 	@scripts/run-fuzzers $(or $(FUZZ_SECONDS),30)
 
-bench: build
+# The benchmark programs are built optimised in build-bench/ (bench/common.sh),
+# not in build/.
+bench: test-deps
 	bench/run
 
 format:
@@ -124,4 +116,4 @@ format:
 
 clean:
 	rm -rf build build-sanitize build-package build-windows build-windows-qt-free build-arm64 \
-		build-arm64-clang build-package-arm64
+		build-arm64-clang build-package-arm64 build-bench build-fuzz

@@ -23,11 +23,8 @@ constexpr std::size_t kMaxBytesRead = 64 * 1024;
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
-bool isLineEnd(char c) {
-    return c == '\r' || c == '\n';
-}
 bool endsValue(char c) {
-    return c == ',' || isLineEnd(c);
+    return c == ',' || IsLineEnd(c);
 }
 
 } // namespace

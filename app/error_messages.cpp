@@ -7,13 +7,6 @@ namespace zelmora {
 
 namespace {
 
-// A path between quotes, each of its names decoded as phrase text is: a
-// folder named in another encoding still reads as letters, not as broken
-// bytes.
-std::string quoted(const std::string& file) {
-    return "\u201C" + DecodePathBytes(file.empty() ? std::string("?") : file) + "\u201D";
-}
-
 std::string withCause(std::string text, const RuntimeError& error) {
     const std::string cause = CauseText(error);
     if (!cause.empty())
@@ -32,13 +25,14 @@ std::string CauseText(const RuntimeError& error) {
     case Cause::WorkingFolderGone:
         return "la cartella di lavoro non esiste più";
     case Cause::DanglingLink:
-        return "è un collegamento a un file che non esiste (" + quoted(error.systemText()) + ")";
+        return "è un collegamento a un file che non esiste (" + QuotedPath(error.systemText()) +
+               ")";
     case Cause::EmptyFile:
         return "il file è vuoto";
     case Cause::PermissionDenied:
         return "permesso negato";
     case Cause::FolderRefusesNewFiles:
-        return "permesso negato: nella cartella " + quoted(error.systemText()) +
+        return "permesso negato: nella cartella " + QuotedPath(error.systemText()) +
                " non si possono creare file";
     case Cause::NoSpace:
         return "spazio esaurito sul disco";
@@ -67,8 +61,12 @@ std::string CauseText(const RuntimeError& error) {
     return system.empty() ? "errore di sistema" : "errore di sistema (" + system + ")";
 }
 
+std::string QuotedPath(const std::string& file) {
+    return "\u201C" + DecodePathBytes(file.empty() ? std::string("?") : file) + "\u201D";
+}
+
 std::string ErrorMessage(const RuntimeError& error) {
-    const std::string file = quoted(error.file());
+    const std::string file = QuotedPath(error.file());
     std::string text;
     switch (error.number()) {
     case kFileNotFound:
@@ -107,7 +105,8 @@ std::string ErrorMessage(const RuntimeError& error) {
 }
 
 std::string SaveFailureMessage(const RuntimeError& error) {
-    return withCause("Impossibile salvare i colori nel file " + quoted(error.file()) + ".", error) +
+    return withCause("Impossibile salvare i colori nel file " + QuotedPath(error.file()) + ".",
+                     error) +
            "\nI colori non sono stati cambiati.";
 }
 
@@ -115,20 +114,20 @@ std::string NoEditorMessage(EditorProblem problem, const std::string& file,
                             const std::string& advice) {
     const std::string text =
         problem == EditorProblem::NoProgramForText
-            ? "Per aprire il file " + quoted(file) +
+            ? "Per aprire il file " + QuotedPath(file) +
                   " non \u00E8 impostato nessun programma per i file di testo."
-            : "Nessun editor di testo ha potuto aprire il file " + quoted(file) + ".";
+            : "Nessun editor di testo ha potuto aprire il file " + QuotedPath(file) + ".";
     return advice.empty() ? text : text + "\n" + advice;
 }
 
 std::string FolderNotOpenedMessage(const std::string& folder) {
-    return "Nessun gestore dei file ha potuto aprire la cartella " + quoted(folder) + ".";
+    return "Nessun gestore dei file ha potuto aprire la cartella " + QuotedPath(folder) + ".";
 }
 
 std::string SignInFailureMessage(const RuntimeError& error, bool on) {
     return withCause(std::string(on ? "Impossibile aggiungere" : "Impossibile togliere") +
                          " l\u2019avvio di Zelmora all\u2019accesso: il file " +
-                         quoted(error.file()) + " non si pu\u00F2 " +
+                         QuotedPath(error.file()) + " non si pu\u00F2 " +
                          (on ? "scrivere." : "eliminare."),
                      error) +
            "\nNon \u00E8 stato cambiato niente.";
@@ -139,6 +138,15 @@ std::optional<std::string> WriteFailureMessage(const std::string& program, int e
     if (failure.cause() == Cause::BrokenPipe)
         return std::nullopt;
     return program + ": errore di scrittura: " + CauseText(failure) + "\n";
+}
+
+int WriteAnswer(const std::string& program, std::string_view text) {
+    if (const int error = platform::WriteStandardOutput(text)) {
+        if (const auto message = WriteFailureMessage(program, error))
+            platform::WriteStandardError(ShowControlCharacters(*message));
+        return kWriteFailedStatus;
+    }
+    return 0;
 }
 
 std::string UnexpectedErrorMessage(const std::string& what) {

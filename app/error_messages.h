@@ -4,8 +4,13 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zelmora {
+
+// A path between quotes, shown the way phrase text is: a folder named in
+// another encoding still reads as letters, not as broken bytes; "?" for none.
+std::string QuotedPath(const std::string& file);
 
 // The Italian sentence that tells the user what went wrong: it names the
 // problem, the file involved by its whole path and, where the system said
@@ -51,6 +56,11 @@ inline constexpr int kWriteFailedStatus = 3;
 // esaurito sul disco". Nothing for a reader that went away: a closed pipe is
 // no news.
 std::optional<std::string> WriteFailureMessage(const std::string& program, int error);
+
+// Writes `text` (a program's answer) to standard output and returns 0; when
+// it cannot, tells why on standard error as WriteFailureMessage does and
+// returns kWriteFailedStatus.
+int WriteAnswer(const std::string& program, std::string_view text);
 
 // A failure that is none of the program's own errors (it should not happen):
 // reported all the same, so that no command ends in silence.

@@ -15,7 +15,6 @@ struct Module1 {
     static constexpr const char* kPhraseFileName = "tesmi.txt";
     static constexpr const char* kSettingsFileName = "opzioni.txt";
     static constexpr const char* kReadmeFileName = "tesmiLeggimi.txt";
-    static constexpr const char* kNoPhraseText = "--- NESSUNA FRASE IN ARCHIVIO ---";
 
     // The phrase on show, bytes as in the file, lines joined by CR LF.
     std::string PhraseText;

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/color_settings.h"
+#include "app/texts.h"
 #include "runtime/errors.h"
 #include "runtime/leading_number.h"
 
@@ -56,7 +57,7 @@ StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
     WorkValue work;
     if (!environment.commandLine.empty()) {
         try {
-            work = RoundDown(LeadingNumber(environment.commandLine));
+            work = std::floor(LeadingNumber(environment.commandLine));
         } catch (const RuntimeError&) {
             // A number too large for any use is ignored like any other
             // number outside 1 to 365.
@@ -97,7 +98,7 @@ StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
         step([&] { state.CurrentIndex = toIndex(work); });
         step([&] { LoadPhrase(phrasePath, toPhraseNumber(work), state.PhraseText); });
     } else {
-        state.PhraseText = Module1::kNoPhraseText;
+        state.PhraseText = kNoPhraseText;
     }
     readingPhrases = false;
     outcome.phraseFileFound = fileFound;

@@ -30,16 +30,12 @@ constexpr std::size_t kSeparatorLength = PhraseScanner::kSeparator.size();
 constexpr std::size_t kKeep = 16;
 constexpr std::size_t kCacheLine = 64;
 
-bool isLineEnd(char c) {
-    return c == '\r' || c == '\n';
-}
-
 // Whether a separator line begins at `at`: a line end before it, the four
 // hyphens, a line end after them.
 bool separatorAt(const char* at) {
-    return isLineEnd(at[-1]) &&
+    return IsLineEnd(at[-1]) &&
            std::memcmp(at, PhraseScanner::kSeparator.data(), kSeparatorLength) == 0 &&
-           isLineEnd(at[kSeparatorLength]);
+           IsLineEnd(at[kSeparatorLength]);
 }
 
 // Each search looks for the separator lines that begin in [from, last), first
@@ -347,7 +343,7 @@ bool PhraseScanner::readLine(std::string& line, std::size_t maxBytes, std::size_
     line.clear();
     std::size_t total = 0;
     for (;;) {
-        char* lineEnd = std::find_if(pos_, end_, isLineEnd);
+        char* lineEnd = std::find_if(pos_, end_, IsLineEnd);
         const auto piece = static_cast<std::size_t>(lineEnd - pos_);
         if (line.size() < maxBytes)
             line.append(pos_, std::min(piece, maxBytes - line.size()));

@@ -77,7 +77,10 @@ if(ZELMORA_HARDEN AND NOT MSVC AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
         endforeach()
         unset(CMAKE_REQUIRED_FLAGS)
         set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-        add_link_options(-pie -Wl,-z,relro -Wl,-z,now)
+        # GNU ld's options, as Debian links.
+        if(LINUX)
+            add_link_options(-pie -Wl,-z,relro -Wl,-z,now)
+        endif()
     endif()
 endif()
 

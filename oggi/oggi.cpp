@@ -4,7 +4,7 @@
 #include "app/phrase_commands.h"
 #include "app/startup.h"
 #include "app/text_encoding.h"
-#include "app/version.h"
+#include "app/texts.h"
 #include "runtime/platform.h"
 
 #include <array>
@@ -34,9 +34,8 @@ std::string help() {
     return "Uso: zelmora-oggi [-q] [-C CARTELLA] [--casuale] [--una-volta] [giorni]\n"
            "Stampa la frase del giorno presa dal file tesmi.txt e la sua posizione\n"
            "(indice / totale), come la mostra all\u2019avvio la finestra di Zelmora.\n"
-           "\n"
-           "  giorni          per quanti giorni di fila resta ogni frase, da 1 a 365\n"
-           "                  (predefinito 1; altri valori sono ignorati)\n"
+           "\n" +
+           HoldDaysHelp(18) +
            "  -q              stampa solo la frase, e niente se manca il file delle frasi\n"
            "  -C CARTELLA     legge tesmi.txt da CARTELLA invece che dalla cartella corrente\n"
            "      --casuale   stampa una frase a caso invece di quella del giorno\n"
@@ -137,7 +136,7 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
     if (!directory.empty()) {
         std::error_code ec;
         const auto status = std::filesystem::status(directory, ec);
-        named = "\u201C" + DecodePathBytes(platform::PathText(directory)) + "\u201D";
+        named = QuotedPath(platform::PathText(directory));
         if (std::filesystem::exists(status) && !std::filesystem::is_directory(status)) {
             result.err = told(named + " non \u00E8 una cartella.");
             result.status = kOggiMissing;
@@ -211,7 +210,15 @@ bool ShownAlreadyOn(const std::filesystem::path& stateFile, const std::string& s
 }
 
 void RememberShownOn(const std::filesystem::path& stateFile, const std::string& stamp) {
-    (void)platform::WriteWhereItStands(stateFile, stamp + "\n");
+    // Saved as the colours are, where the file stands; a state that cannot
+    // be kept only means the phrase comes again at the next run.
+    std::error_code ec;
+    if (stateFile.has_parent_path())
+        std::filesystem::create_directories(stateFile.parent_path(), ec);
+    try {
+        platform::SaveInPlace(stateFile, stamp + "\n");
+    } catch (const RuntimeError&) {
+    }
 }
 
 namespace {
@@ -330,11 +337,8 @@ int OggiMain(const std::vector<std::string>& arguments) {
             result.out = WrapToColumns(result.out, *columns);
     }
     platform::WriteStandardError(ShowControlCharacters(result.err));
-    if (const int error = platform::WriteStandardOutput(result.out)) {
-        if (const auto message = WriteFailureMessage("zelmora-oggi", error))
-            platform::WriteStandardError(ShowControlCharacters(*message));
+    if (WriteAnswer("zelmora-oggi", result.out) != 0)
         return kOggiWriteFailed;
-    }
     // Only a phrase that was shown counts: a missing file, once written,
     // shows its phrase that same day.
     if (stateFile && result.status == kOggiFound && !result.out.empty())

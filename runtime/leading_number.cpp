@@ -113,10 +113,6 @@ double LeadingNumber(std::string_view text) {
     return value;
 }
 
-double RoundDown(double value) {
-    return std::floor(value);
-}
-
 std::optional<long long> ExactInteger(std::string_view text) {
     text = trimBlanks(text);
     if (!text.empty() && text.front() == '+') {

@@ -13,10 +13,6 @@ namespace zelmora {
 // A number too large for a double raises error 6 (overflow).
 double LeadingNumber(std::string_view text);
 
-// Rounds down to an integer value, as the command-line number is rounded:
-// 7.9 gives 7, -7.9 gives -8.
-double RoundDown(double value);
-
 // The whole of `text`, blanks around it aside, read as a decimal integer;
 // nothing when it is anything else ("12abc", "", "1.5", a quoted text).
 std::optional<long long> ExactInteger(std::string_view text);

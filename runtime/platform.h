@@ -125,13 +125,6 @@ std::optional<std::string> EnvironmentText(const char* name);
 // Nothing when the system names no such place. It may not exist yet.
 std::optional<std::filesystem::path> UserStateFolder(std::string_view program);
 
-// Writes `bytes` into the file at `path` where it stands: a file that is
-// there (or the file a symbolic link names) is written over and cut to
-// length, keeping its owner, permissions and links; a missing one is made,
-// with its missing folders. Refuses anything but an ordinary file, and a
-// symbolic link to nothing. Gives 0, or the system's error code.
-int WriteWhereItStands(const std::filesystem::path& path, std::string_view bytes);
-
 // The width in columns of the terminal standard output goes to; nothing
 // when it is no terminal or does not tell.
 std::optional<int> TerminalColumns();

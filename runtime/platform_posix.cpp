@@ -289,26 +289,6 @@ std::optional<std::filesystem::path> UserStateFolder(std::string_view program) {
     return std::nullopt;
 }
 
-int WriteWhereItStands(const std::filesystem::path& path, std::string_view bytes) {
-    // A link to nothing would have its target made, wherever it points.
-    if (DanglingLinkTarget(path))
-        return ENOENT;
-    std::error_code ec;
-    if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path(), ec);
-    // O_NONBLOCK: a FIFO put there fails at once instead of waiting.
-    const Descriptor file(
-        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666));
-    if (file.get() < 0)
-        return errno;
-    struct stat status {};
-    if (::fstat(file.get(), &status) != 0)
-        return errno;
-    if (!S_ISREG(status.st_mode))
-        return EINVAL;
-    return rewriteInPlace(file.get(), bytes);
-}
-
 std::optional<int> TerminalColumns() {
     struct winsize size {};
     if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0 || size.ws_col == 0)

@@ -2,7 +2,6 @@
 
 #include "runtime/platform.h"
 #include "runtime/platform_native.h"
-#include "runtime/services.h"
 #include "runtime/utf8.h"
 #include "runtime/windows_api.h"
 
@@ -21,11 +20,6 @@ HANDLE toHandle(NativeFile file) {
 
 std::u16string_view units(const std::wstring& wide) {
     return {reinterpret_cast<const char16_t*>(wide.data()), wide.size()};
-}
-
-std::wstring wide(std::string_view utf8) {
-    const std::u16string text = Utf8ToUtf16(utf8);
-    return {text.begin(), text.end()};
 }
 
 } // namespace
@@ -284,7 +278,7 @@ std::vector<std::string> Arguments(int, char**) {
 }
 
 std::filesystem::path PathFromText(std::string_view utf8) {
-    return std::filesystem::path(wide(utf8));
+    return std::filesystem::path(Wide(utf8));
 }
 
 namespace {
@@ -354,25 +348,6 @@ std::optional<std::filesystem::path> UserStateFolder(std::string_view program) {
     return PathFromText(*local) / PathFromText(program);
 }
 
-int WriteWhereItStands(const std::filesystem::path& path, std::string_view bytes) {
-    // A link to nothing would have its target made, wherever it points.
-    if (DanglingLinkTarget(path))
-        return ERROR_FILE_NOT_FOUND;
-    std::error_code ec;
-    if (path.has_parent_path())
-        std::filesystem::create_directories(path.parent_path(), ec);
-    const HANDLE file =
-        CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return static_cast<int>(GetLastError());
-    int error = ERROR_INVALID_FUNCTION;
-    if (GetFileType(file) == FILE_TYPE_DISK)
-        error = rewriteInPlace(file, bytes);
-    CloseHandle(file);
-    return error;
-}
-
 std::optional<int> TerminalColumns() {
     CONSOLE_SCREEN_BUFFER_INFO information{};
     if (!GetConsoleScreenBufferInfo(standardHandle(STD_OUTPUT_HANDLE), &information))
@@ -409,7 +384,12 @@ std::tm LocalNow() {
     out.tm_min = local.wMinute;
     out.tm_sec = local.wSecond;
     out.tm_wday = local.wDayOfWeek;
-    out.tm_yday = DayOfYear(local.wYear, local.wMonth, local.wDay) - 1;
+    const std::chrono::year_month_day date{std::chrono::year{local.wYear},
+                                           std::chrono::month{local.wMonth},
+                                           std::chrono::day{local.wDay}};
+    out.tm_yday = (std::chrono::sys_days{date} -
+                   std::chrono::sys_days{date.year() / std::chrono::January / 1})
+                      .count();
     out.tm_isdst = -1;
     return out;
 }

@@ -7,12 +7,6 @@
 
 namespace zelmora {
 
-int DayOfYear(int year, int month, int day) {
-    static constexpr int kDaysBefore[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return kDaysBefore[month - 1] + day + (leap && month > 2 ? 1 : 0);
-}
-
 int SystemClock::dayOfYear() const {
     return platform::LocalNow().tm_yday + 1;
 }

@@ -5,10 +5,6 @@
 
 namespace zelmora {
 
-// The day of the year of a date of the Gregorian calendar: 1 for 1 January,
-// up to 365, or 366 on 31 December of a leap year.
-int DayOfYear(int year, int month, int day);
-
 // Today's date as the day rule needs it. Tests replace the clock to walk
 // through the year.
 class Clock {

@@ -15,6 +15,11 @@ namespace zelmora {
 // as UTF-8. It is no part of the text.
 inline constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
+// Whether `c` ends a line of text: CR (alone or before LF) or LF.
+constexpr bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
 // Takes a byte-order mark at the start of `bytes` away; true when there was
 // one.
 bool SkipByteOrderMark(std::string_view& bytes);

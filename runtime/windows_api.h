@@ -10,4 +10,18 @@
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
+#include "runtime/utf8.h"
+
+#include <string>
+#include <string_view>
 #include <windows.h>
+
+namespace zelmora {
+
+// UTF-8 text as the wide (UTF-16) text the W functions of Windows take.
+inline std::wstring Wide(std::string_view utf8) {
+    const std::u16string text = Utf8ToUtf16(utf8);
+    return {text.begin(), text.end()};
+}
+
+} // namespace zelmora

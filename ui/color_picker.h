@@ -16,10 +16,6 @@ public:
     virtual std::optional<QColor> pick(QWidget* parent, const QColor& initial) = 0;
 };
 
-// The system's own picker: Windows' colour dialog there, Qt's elsewhere.
-class SystemColorPicker final : public ColorPicker {
-public:
-    std::optional<QColor> pick(QWidget* parent, const QColor& initial) override;
-};
+// The system's own picker is desktop::SystemColorPicker (ui/desktop.h).
 
 } // namespace zelmora

@@ -7,6 +7,7 @@
 // when none can, and the colour picker.
 
 #include "app/error_messages.h"
+#include "ui/color_picker.h"
 
 #include <QColor>
 #include <QObject>
@@ -102,8 +103,10 @@ QStringList SansSerifFaces();
 // window is shown.
 void DropTitleBarIcon(QWidget& window);
 
-// The system's colour picker, modal over `parent`, opening on `initial`;
-// the accepted colour, or nothing when the user cancels.
-std::optional<QColor> PickColor(QWidget* parent, const QColor& initial);
+// The system's colour picker: Windows' colour dialog there, Qt's elsewhere.
+class SystemColorPicker final : public ColorPicker {
+public:
+    std::optional<QColor> pick(QWidget* parent, const QColor& initial) override;
+};
 
 } // namespace zelmora::desktop

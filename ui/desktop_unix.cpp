@@ -217,16 +217,11 @@ void SetStartAtSignIn(bool on, const std::filesystem::path& folder, int holdDays
     std::filesystem::create_directories(entry->parent_path(), ec);
     if (ec)
         throw platform::FileError(kPathFileAccess, *entry, ec.value());
-    platform::ReplaceWhole(*entry, *text);
+    platform::SaveInPlace(*entry, *text);
 }
 
 int Answer(const std::string& text) {
-    if (const int error = platform::WriteStandardOutput(text)) {
-        if (const auto message = WriteFailureMessage("zelmora", error))
-            platform::WriteStandardError(*message);
-        return kWriteFailedStatus;
-    }
-    return 0;
+    return WriteAnswer("zelmora", text);
 }
 
 std::string EditorAdvice(EditorProblem problem) {
@@ -308,7 +303,7 @@ QStringList SansSerifFaces() {
 // X11 and Wayland window managers draw no icon but the one a window gives.
 void DropTitleBarIcon(QWidget&) {}
 
-std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) {
+std::optional<QColor> SystemColorPicker::pick(QWidget* parent, const QColor& initial) {
     const QColor color = QColorDialog::getColor(initial, parent);
     if (!color.isValid())
         return std::nullopt;

@@ -2,8 +2,8 @@
 
 #include "app/error_messages.h"
 #include "app/window_options.h"
+#include "app/texts.h"
 #include "runtime/platform.h"
-#include "runtime/utf8.h"
 #include "runtime/windows_api.h"
 #include "ui/desktop.h"
 
@@ -24,11 +24,6 @@
 namespace zelmora::desktop {
 
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-    const std::u16string text = Utf8ToUtf16(utf8);
-    return {text.begin(), text.end()};
-}
 
 // The Startup shortcut, named as the installer names it.
 std::filesystem::path startupShortcut() {
@@ -87,7 +82,7 @@ void Complain(const std::string& text) {
         platform::WriteStandardError(text);
         return;
     }
-    MessageBoxW(nullptr, wide(text).c_str(), L"Zelmora", MB_OK | MB_ICONERROR);
+    MessageBoxW(nullptr, Wide(text).c_str(), Wide(kProgramName).c_str(), MB_OK | MB_ICONERROR);
 }
 
 bool StartsAtSignIn() {
@@ -110,7 +105,7 @@ void SetStartAtSignIn(bool on, const std::filesystem::path& folder, int holdDays
     const std::wstring program =
         QDir::toNativeSeparators(QCoreApplication::applicationFilePath()).toStdWString();
     const std::wstring arguments =
-        wide(SignInShortcutArguments(platform::PathText(folder), holdDays));
+        Wide(SignInShortcutArguments(platform::PathText(folder), holdDays));
     ComApartment com;
     Com<IShellLinkW> link;
     HRESULT result = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
@@ -144,15 +139,10 @@ int Answer(const std::string& text) {
     // nowhere. Into a file or a pipe it goes as from any program; else it
     // is shown in a message box.
     const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN) {
-        if (const int error = platform::WriteStandardOutput(text)) {
-            if (const auto message = WriteFailureMessage("zelmora", error))
-                platform::WriteStandardError(*message);
-            return kWriteFailedStatus;
-        }
-        return 0;
-    }
-    MessageBoxW(nullptr, wide(text).c_str(), L"Zelmora", MB_OK | MB_ICONINFORMATION);
+    if (out != nullptr && out != INVALID_HANDLE_VALUE && GetFileType(out) != FILE_TYPE_UNKNOWN)
+        return WriteAnswer("zelmora", text);
+    MessageBoxW(nullptr, Wide(text).c_str(), Wide(kProgramName).c_str(),
+                MB_OK | MB_ICONINFORMATION);
     return 0;
 }
 
@@ -223,7 +213,7 @@ void DropTitleBarIcon(QWidget& window) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-std::optional<QColor> PickColor(QWidget* parent, const QColor& initial) {
+std::optional<QColor> SystemColorPicker::pick(QWidget* parent, const QColor& initial) {
     // The dialog's sixteen colours of the user's own, kept for the run as
     // Windows programs keep them.
     static COLORREF custom[16] = {};

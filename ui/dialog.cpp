@@ -1,9 +1,9 @@
 #include "ui/dialog.h"
 
 #include "app/error_messages.h"
+#include "app/texts.h"
 #include "ui/colors.h"
 #include "ui/layout.h"
-#include "ui/qt_strings.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -108,8 +108,8 @@ void Dialog::confirm() {
         try {
             SaveColorSettings(directory_, sample_);
         } catch (const RuntimeError& error) {
-            messages_.warning(this, QStringLiteral("Zelmora"),
-                              ToQString(SaveFailureMessage(error)));
+            messages_.warning(this, QString::fromUtf8(kProgramName),
+                              QString::fromStdString(SaveFailureMessage(error)));
             return;
         }
         saved_ = sample_;

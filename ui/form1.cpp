@@ -4,14 +4,12 @@
 #include "app/phrase_commands.h"
 #include "app/text_encoding.h"
 #include "app/texts.h"
-#include "app/version.h"
 #include "runtime/platform.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
 #include "ui/desktop.h"
 #include "ui/dialog.h"
 #include "ui/layout.h"
-#include "ui/qt_strings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -41,7 +39,7 @@ public:
 
 // The phrase as the label shows it: decoded, one line per line.
 QString displayText(const std::string& phraseBytes) {
-    return ToQString(PhraseForDisplay(phraseBytes));
+    return QString::fromStdString(PhraseForDisplay(phraseBytes));
 }
 
 QString withoutTrailingEmptyLines(QString text) {
@@ -93,7 +91,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     , state_(state)
     , directory_(std::move(directory))
     , services_(services)
-    , info_(services.starter, services.messages, Infomio::InstalledGuideOfThisProgram()) {
+    , info_(services.starter, services.messages, Infomio::installedGuideOfThisProgram()) {
     setObjectName(QStringLiteral("Form1"));
     MakeFixedWindow(*this, 7335, 4095);
     // A fixed place on the screen, where it fits.
@@ -101,80 +99,10 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     setWindowIcon(Picture(QStringLiteral("butterfly.png")));
     setAutoFillBackground(true);
 
-    // The phrase: 12 pt bold, each line centred from the top, wrapped
-    // between words and cut at the bottom.
-    label1_ = addLabel("Label1", TwipsRect(240, 480, 6855, 2775), Qt::AlignHCenter);
-    label1_->setFont(SansFont(12, true));
-    label1_->installEventFilter(this);
-    // The position text, in a dark blue nothing changes.
-    label2_ = addLabel("Label2", TwipsRect(240, 3600, 855, 255), Qt::AlignLeft);
-    QPalette positionPalette = label2_->palette();
-    positionPalette.setColor(QPalette::WindowText, ColorFromSetting(0x00C00000));
-    label2_->setPalette(positionPalette);
-
-    // The push buttons, in their tab order (which is not their order on
-    // screen: "Casuale" comes before "Aggiorna").
-    const struct {
-        const char* name;
-        QString caption;
-        QRect place;
-        void (Form1::*command)();
-    } buttons[] = {
-        {"OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495), &Form1::end},
-        {"aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495),
-         &Form1::openPhraseFile},
-        {"ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495),
-         &Form1::drawAtRandom},
-        {"aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495), &Form1::recount},
-        {"opzioni", QString(), TwipsRect(6360, 3600, 300, 300), &Form1::openColorsDialog},
-    };
-    QPushButton* previous = nullptr;
-    for (const auto& design : buttons) {
-        auto* button = MakeButton(this, design.name, design.caption, design.place);
-        connect(button, &QPushButton::clicked, this, design.command);
-        if (previous)
-            setTabOrder(previous, button);
-        previous = button;
-    }
-    okButton_ = findChild<QPushButton*>(QStringLiteral("OKButton"));
-    auto* opzioni = findChild<QPushButton*>(QStringLiteral("opzioni"));
-    opzioni->setIcon(Picture(QStringLiteral("crayons.png")));
-    opzioni->setIconSize(QSize(16, 16));
-    opzioni->setToolTip(QStringLiteral("scegli i colori"));
-    opzioni->setAccessibleName(opzioni->toolTip());
-    opzioni->setCursor(Qt::PointingHandCursor);
-
-    // The info picture in its sunken frame: a mouse click opens the info
-    // window, and it never takes the focus.
-    auto* image1 = new ClickableLabel(this);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setGeometry(TwipsRect(6840, 3600, 300, 300));
-    image1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    image1->setLineWidth(2);
-    image1->setAlignment(Qt::AlignCenter);
-    image1->setPixmap(PicturePixmap(QStringLiteral("info.png"), QSize(16, 16), *this));
-    image1->setFocusPolicy(Qt::NoFocus);
-    image1->setToolTip(QStringLiteral("INFO"));
-    image1->setAccessibleName(image1->toolTip());
-    image1->setCursor(Qt::PointingHandCursor);
-    connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
-
-    // "OK" is the default button: Enter presses it unless another button has
-    // the focus (see keyPressEvent). Esc does nothing: there is no cancel.
-    okButton_->setDefault(true);
-    okButton_->setFocus();
-
-    // Ctrl+C anywhere in the window, or the phrase's context menu, copies the
-    // phrase as plain text, one line per line.
-    auto* copy = new QAction(QStringLiteral("Copia la frase"), this);
-    copy->setObjectName(QStringLiteral("copiaFrase"));
-    copy->setShortcut(QKeySequence::Copy);
-    copy->setShortcutContext(Qt::WindowShortcut);
-    addAction(copy);
-    label1_->addAction(copy);
-    label1_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    connect(copy, &QAction::triggered, this,
-            [this] { QGuiApplication::clipboard()->setText(label1_->text()); });
+    addLabels();
+    addButtons();
+    addInfoPicture();
+    addCopyAction();
     addPhraseMenu();
 
     setWindowTitle(QString::fromLatin1(kTitleWithVersion));
@@ -183,31 +111,7 @@ Form1::Form1(Module1& state, std::filesystem::path directory, WindowServices ser
     applyColors();
 }
 
-QLabel* Form1::addLabel(const char* name, QRect place, Qt::Alignment alignment) {
-    auto* label = new QLabel(this);
-    label->setObjectName(QLatin1String(name));
-    label->setGeometry(place);
-    label->setAlignment(alignment | Qt::AlignTop);
-    label->setWordWrap(true);
-    label->setTextFormat(Qt::PlainText);
-    return label;
-}
-
-void Form1::end() {
-    close();
-}
-
 Form1::~Form1() = default;
-
-void Form1::applyColors() {
-    QPalette phrasePalette = label1_->palette();
-    phrasePalette.setColor(QPalette::WindowText, ColorFromSetting(state_.ForeColorSetting));
-    label1_->setPalette(phrasePalette);
-
-    QPalette windowPalette = palette();
-    windowPalette.setColor(QPalette::Window, ColorFromSetting(state_.BackColorSetting));
-    setPalette(windowPalette);
-}
 
 void Form1::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Menu ||
@@ -221,10 +125,6 @@ void Form1::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-void Form1::showPhrase() {
-    label1_->setText(displayText(state_.PhraseText));
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
@@ -274,15 +174,98 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Form1::showPosition() {
-    label2_->setText(ToQString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
+void Form1::addLabels() {
+    // The phrase: 12 pt bold, each line centred from the top, wrapped
+    // between words and cut at the bottom.
+    label1_ = MakeLabel(this, "Label1", TwipsRect(240, 480, 6855, 2775), Qt::AlignHCenter);
+    label1_->setFont(SansFont(12, true));
+    label1_->installEventFilter(this);
+    // The position text, in a dark blue nothing changes.
+    label2_ = MakeLabel(this, "Label2", TwipsRect(240, 3600, 855, 255), Qt::AlignLeft);
+    QPalette positionPalette = label2_->palette();
+    positionPalette.setColor(QPalette::WindowText, ColorFromSetting(0x00C00000));
+    label2_->setPalette(positionPalette);
+}
+
+void Form1::addButtons() {
+    // The push buttons, in their tab order (which is not their order on
+    // screen: "Casuale" comes before "Aggiorna").
+    const struct {
+        const char* name;
+        QString caption;
+        QRect place;
+        void (Form1::*command)();
+    } buttons[] = {
+        {"OKButton", QStringLiteral("OK"), TwipsRect(5160, 3480, 975, 495), &Form1::end},
+        {"aprifile", QStringLiteral("Apri file"), TwipsRect(1200, 3480, 975, 495),
+         &Form1::openPhraseFile},
+        {"ancora", QStringLiteral("Casuale"), TwipsRect(3840, 3480, 975, 495),
+         &Form1::drawAtRandom},
+        {"aggiorna", QStringLiteral("Aggiorna"), TwipsRect(2520, 3480, 975, 495), &Form1::recount},
+        {"opzioni", QString(), TwipsRect(6360, 3600, 300, 300), &Form1::openColorsDialog},
+    };
+    QPushButton* previous = nullptr;
+    for (const auto& design : buttons) {
+        auto* button = MakeButton(this, design.name, design.caption, design.place);
+        connect(button, &QPushButton::clicked, this, design.command);
+        if (previous)
+            setTabOrder(previous, button);
+        previous = button;
+    }
+    okButton_ = findChild<QPushButton*>(QStringLiteral("OKButton"));
+    auto* opzioni = findChild<QPushButton*>(QStringLiteral("opzioni"));
+    opzioni->setIcon(Picture(QStringLiteral("crayons.png")));
+    opzioni->setIconSize(QSize(16, 16));
+    opzioni->setToolTip(QStringLiteral("scegli i colori"));
+    opzioni->setAccessibleName(opzioni->toolTip());
+    opzioni->setCursor(Qt::PointingHandCursor);
+
+    // "OK" is the default button: Enter presses it unless another button has
+    // the focus (see keyPressEvent). Esc does nothing: there is no cancel.
+    okButton_->setDefault(true);
+    okButton_->setFocus();
+}
+
+void Form1::addInfoPicture() {
+    // The info picture in its sunken frame: a mouse click opens the info
+    // window, and it never takes the focus.
+    auto* image1 = new ClickableLabel(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setGeometry(TwipsRect(6840, 3600, 300, 300));
+    image1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    image1->setLineWidth(2);
+    image1->setAlignment(Qt::AlignCenter);
+    image1->setPixmap(PicturePixmap(QStringLiteral("info.png"), QSize(16, 16), *this));
+    image1->setFocusPolicy(Qt::NoFocus);
+    image1->setToolTip(QStringLiteral("INFO"));
+    image1->setAccessibleName(image1->toolTip());
+    image1->setCursor(Qt::PointingHandCursor);
+    connect(image1, &ClickableLabel::clicked, this, &Form1::openInfo);
+}
+
+void Form1::addCopyAction() {
+    // Ctrl+C anywhere in the window, or the phrase's context menu, copies the
+    // phrase as plain text, one line per line.
+    auto* copy = new QAction(QStringLiteral("Copia la frase"), this);
+    copy->setObjectName(QStringLiteral("copiaFrase"));
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WindowShortcut);
+    addAction(copy);
+    label1_->addAction(copy);
+    label1_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    connect(copy, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(label1_->text()); });
+}
+
+void Form1::end() {
+    close();
 }
 
 void Form1::openPhraseFile() {
     RunCommand(services_.messages, this, [this] {
         state_.LineText = kInstructions;
         services_.messages.information(this, QString::fromUtf8(kInstructionsTitle),
-                                       ToQString(state_.LineText));
+                                       QString::fromStdString(state_.LineText));
         state_.LineText = EditorCommandLine(state_.PhraseFile);
         services_.starter.start({state_.PhraseFile, EditorCall::Missing::CreateEmpty, {}}, this);
     });
@@ -372,12 +355,12 @@ std::filesystem::path Form1::phraseFolder() const {
 }
 
 QString Form1::noPhraseHint() const {
-    const bool missing = !state_.PhraseCount && state_.PhraseText == Module1::kNoPhraseText;
+    const bool missing = !state_.PhraseCount && state_.PhraseText == kNoPhraseText;
     const bool none = state_.PhraseCount && *state_.PhraseCount == 0;
     if (!missing && !none)
         return {};
     const QString file =
-        ToQString(DecodePhraseBytes(platform::PathText(directory_ / state_.PhraseFile)));
+        QString::fromStdString(DecodePhraseBytes(platform::PathText(directory_ / state_.PhraseFile)));
     return QStringLiteral("Nessuna frase in \u201C%1\u201D.\nPremi \u00ABApri file\u00BB per "
                           "scriverne una.")
         .arg(file);
@@ -407,8 +390,8 @@ void Form1::setStartAtSignIn(bool on) {
             desktop::SetStartAtSignIn(on, phraseFolder(), state_.HoldDays);
         } catch (const RuntimeError& error) {
             signIn_->setChecked(desktop::StartsAtSignIn());
-            services_.messages.warning(this, QStringLiteral("Zelmora"),
-                                       ToQString(SignInFailureMessage(error, on)));
+            services_.messages.warning(this, QString::fromUtf8(kProgramName),
+                                       QString::fromStdString(SignInFailureMessage(error, on)));
             return;
         }
         signIn_->setChecked(desktop::StartsAtSignIn());
@@ -418,6 +401,24 @@ void Form1::setStartAtSignIn(bool on) {
 void Form1::openPhraseFolder() {
     RunCommand(services_.messages, this,
                [this] { services_.starter.openFolder(phraseFolder(), this); });
+}
+
+void Form1::showPhrase() {
+    label1_->setText(displayText(state_.PhraseText));
+}
+
+void Form1::showPosition() {
+    label2_->setText(QString::fromStdString(PositionText(state_.CurrentIndex, state_.PhraseCount)));
+}
+
+void Form1::applyColors() {
+    QPalette phrasePalette = label1_->palette();
+    phrasePalette.setColor(QPalette::WindowText, ColorFromSetting(state_.ForeColorSetting));
+    label1_->setPalette(phrasePalette);
+
+    QPalette windowPalette = palette();
+    windowPalette.setColor(QPalette::Window, ColorFromSetting(state_.BackColorSetting));
+    setPalette(windowPalette);
 }
 
 } // namespace zelmora

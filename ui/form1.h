@@ -33,7 +33,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QLabel* addLabel(const char* name, QRect place, Qt::Alignment alignment);
+    // The window's parts, built in this order, which the tab order follows.
+    void addLabels();      // the phrase and its position
+    void addButtons();     // the push buttons, "OK" the default
+    void addInfoPicture(); // the picture that opens the info window
+    void addCopyAction();  // Ctrl+C and the phrase's context menu
 
     void end();              // "OK"
     void openPhraseFile();   // "Apri file"

@@ -1,11 +1,10 @@
 #include "ui/infomio.h"
 
 #include "app/module1.h"
-#include "app/version.h"
+#include "app/texts.h"
 #include "ui/colors.h"
 #include "ui/desktop.h"
 #include "ui/layout.h"
-#include "ui/qt_strings.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -26,7 +25,7 @@ namespace {
 class InfoWindow final : public QDialog {
 public:
     // What exec() returns when the window closes through "Altre INFO".
-    static constexpr int MoreInfo = QDialog::Accepted + 1;
+    static constexpr int kMoreInfo = QDialog::Accepted + 1;
 
     explicit InfoWindow(QWidget* parent);
 
@@ -75,7 +74,7 @@ InfoWindow::InfoWindow(QWidget* parent)
     ok->setFocus();
 
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-    connect(more, &QPushButton::clicked, this, [this] { done(MoreInfo); });
+    connect(more, &QPushButton::clicked, this, [this] { done(kMoreInfo); });
 
     centreOnScreen();
 }
@@ -96,13 +95,8 @@ void InfoWindow::showEvent(QShowEvent* event) {
 
 QLabel* InfoWindow::addLabel(const char* name, const QString& text, QRect geometry,
                              std::int32_t color) {
-    auto* label = new QLabel(this);
-    label->setObjectName(QLatin1String(name));
-    label->setTextFormat(Qt::PlainText);
+    auto* label = MakeLabel(this, name, geometry, Qt::AlignLeft);
     label->setText(text);
-    label->setGeometry(geometry);
-    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label->setWordWrap(true);
     QPalette palette = label->palette();
     palette.setColor(QPalette::WindowText, ColorFromSetting(color));
     label->setPalette(palette);
@@ -141,7 +135,7 @@ Infomio::Infomio(ProgramStarter& starter, MessageBoxService& messages,
     , starter_(starter)
     , messages_(messages) {}
 
-std::filesystem::path Infomio::InstalledGuideOfThisProgram() {
+std::filesystem::path Infomio::installedGuideOfThisProgram() {
     const std::filesystem::path programs =
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     return (programs / kGuideFromProgram).lexically_normal();
@@ -161,7 +155,7 @@ void Infomio::showModal(QWidget* parent) {
         // Gone before anything else runs (its owner may have taken it along).
         delete alive.data();
     }
-    if (result != InfoWindow::MoreInfo)
+    if (result != InfoWindow::kMoreInfo)
         return;
 
     // The guide beside the phrases, as the user keeps it; where the desktop's

@@ -27,7 +27,7 @@ public:
     void showModal(QWidget* parent);
 
     // Where this program's installation keeps the guide.
-    static std::filesystem::path InstalledGuideOfThisProgram();
+    static std::filesystem::path installedGuideOfThisProgram();
 
 private:
     std::filesystem::path installedGuide_;

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -16,7 +17,7 @@
 
 // The pictures are compiled into this static library, whose resources are
 // registered only on request; this must stand outside any namespace.
-static void registerPictures() {
+static void initResources() {
     Q_INIT_RESOURCE(resources);
 }
 
@@ -25,8 +26,8 @@ namespace zelmora {
 namespace {
 
 // Makes the pictures of ui/resources available as ":/name.png".
-void RegisterPictures() {
-    static const bool registered = (registerPictures(), true);
+void registerPictures() {
+    static const bool registered = (initResources(), true);
     (void)registered;
 }
 
@@ -47,7 +48,7 @@ QPixmap fromDoubleSize(const QString& file, QSize pixels) {
 } // namespace
 
 QIcon Picture(const QString& file) {
-    RegisterPictures();
+    registerPictures();
     // QIcon finds the double-size drawing by itself where a screen is
     // scaled. Files are read only when a size is asked for, so starting
     // costs nothing.
@@ -59,7 +60,7 @@ QIcon Picture(const QString& file) {
 }
 
 QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window) {
-    RegisterPictures();
+    registerPictures();
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     const qreal ratio = screen ? screen->devicePixelRatio() : 1.0;
     if (ratio <= 1.0)
@@ -93,6 +94,16 @@ QMargins DrawnFrame(const QWidget& window) {
     const QRect inner = window.geometry();
     return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
             outer.bottom() - inner.bottom()};
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, Qt::Alignment alignment) {
+    auto* label = new QLabel(parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setAlignment(alignment | Qt::AlignTop);
+    label->setWordWrap(true);
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 QMargins WindowFrame(const QWidget& window) {
@@ -155,7 +166,7 @@ void PlaceOnScreen(QWidget& window, QPoint place) {
 }
 
 void MakeFixedWindow(QWidget& window, int clientWidthTwips, int clientHeightTwips) {
-    RegisterPictures();
+    registerPictures();
     window.setWindowFlags(window.windowFlags() | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     window.setWindowFlag(Qt::WindowMinimizeButtonHint, false);

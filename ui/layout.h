@@ -10,6 +10,7 @@
 #include <QPoint>
 #include <QRect>
 
+class QLabel;
 class QPushButton;
 class QString;
 class QWidget;
@@ -34,6 +35,10 @@ QFont SansFont(double pointSize, bool bold = false);
 
 // A push button of `parent` with its name, caption and place.
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& caption, QRect geometry);
+
+// A label of `parent` with its name and place: plain text wrapped between
+// words, from the top, placed across as `alignment` says.
+QLabel* MakeLabel(QWidget* parent, const char* name, QRect geometry, Qt::Alignment alignment);
 
 // A picture of ui/resources ("crayons.png") with its double-size drawing
 // ("crayons@2x.png"), so that it stays sharp on a screen scaled by 1.5 or 2.

@@ -1,7 +1,7 @@
 #include "ui/message_box.h"
 
 #include "app/error_messages.h"
-#include "ui/qt_strings.h"
+#include "app/texts.h"
 
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -45,13 +45,14 @@ void QtMessageBoxes::warning(QWidget* parent, const QString& title, const QStrin
 void RunCommand(MessageBoxService& messages, QWidget* parent,
                 const std::function<void()>& command) {
     const auto unexpected = [&](const std::string& what) {
-        messages.warning(parent, QStringLiteral("Zelmora"),
-                         ToQString(UnexpectedErrorMessage(what)));
+        messages.warning(parent, QString::fromUtf8(kProgramName),
+                         QString::fromStdString(UnexpectedErrorMessage(what)));
     };
     try {
         command();
     } catch (const RuntimeError& error) {
-        messages.warning(parent, QStringLiteral("Zelmora"), ToQString(ErrorMessage(error)));
+        messages.warning(parent, QString::fromUtf8(kProgramName),
+                         QString::fromStdString(ErrorMessage(error)));
     } catch (const std::exception& error) {
         unexpected(error.what());
     } catch (...) {

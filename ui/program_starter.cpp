@@ -1,10 +1,10 @@
 #include "ui/program_starter.h"
 
 #include "app/error_messages.h"
+#include "app/texts.h"
 #include "runtime/errors.h"
 #include "runtime/platform.h"
 #include "ui/message_box.h"
-#include "ui/qt_strings.h"
 
 #include <QPointer>
 #include <QProcess>
@@ -51,7 +51,7 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
     // never into an output that may close under it.
     QProcess notepad;
     notepad.setProgram(QStandardPaths::findExecutable(QLatin1String(kNotepad)));
-    notepad.setArguments({ToQString(call.file)});
+    notepad.setArguments({QString::fromStdString(call.file)});
     notepad.setStandardInputFile(QProcess::nullDevice());
     notepad.setStandardOutputFile(QProcess::nullDevice());
     notepad.setStandardErrorFile(QProcess::nullDevice());
@@ -77,8 +77,8 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
 
 void DesktopProgramStarter::openFolder(const std::filesystem::path& folder, QWidget* parent) {
     const auto failed = [this, folder, over = QPointer<QWidget>(parent)](EditorProblem) {
-        messages_.warning(over.data(), QStringLiteral("Zelmora"),
-                          ToQString(FolderNotOpenedMessage(platform::PathText(folder))));
+        messages_.warning(over.data(), QString::fromUtf8(kProgramName),
+                          QString::fromStdString(FolderNotOpenedMessage(platform::PathText(folder))));
     };
     if (!opener_.available())
         return failed(EditorProblem::NoOpener);
@@ -87,9 +87,9 @@ void DesktopProgramStarter::openFolder(const std::filesystem::path& folder, QWid
 
 void DesktopProgramStarter::report(EditorProblem problem, const std::filesystem::path& file,
                                    QWidget* parent) {
-    messages_.warning(parent, QStringLiteral("Zelmora"),
-                      ToQString(NoEditorMessage(problem, platform::PathText(file),
-                                                desktop::EditorAdvice(problem))));
+    messages_.warning(parent, QString::fromUtf8(kProgramName),
+                      QString::fromStdString(NoEditorMessage(problem, platform::PathText(file),
+                                                             desktop::EditorAdvice(problem))));
 }
 
 } // namespace zelmora

@@ -1,8 +1,8 @@
 #include "ui/window_program.h"
 
 #include "app/startup.h"
-#include "app/text_encoding.h"
-#include "app/version.h"
+#include "app/error_messages.h"
+#include "app/texts.h"
 #include "app/window_options.h"
 #include "runtime/platform.h"
 #include "ui/desktop.h"
@@ -31,9 +31,8 @@ std::optional<std::string> answerWithoutWindow(const std::vector<std::string>& a
     return "Uso: zelmora [-C CARTELLA] [giorni]\n"
            "Mostra in una finestra la frase del giorno presa dal file tesmi.txt della\n"
            "cartella corrente, con la sua posizione (indice / totale).\n"
-           "\n"
-           "  giorni       per quanti giorni di fila resta ogni frase, da 1 a 365\n"
-           "               (predefinito 1; altri valori sono ignorati)\n"
+           "\n" +
+           HoldDaysHelp(15) +
            "  -C CARTELLA  lavora in CARTELLA invece che nella cartella corrente: legge\n"
            "               tesmi.txt e opzioni.txt da l\u00EC e vi apre l\u2019editor\n"
            "  --help       mostra questo aiuto ed esce\n"
@@ -53,7 +52,7 @@ std::optional<std::string> enterFolder(const std::string& named) {
     const std::filesystem::path folder = platform::FolderFromArgument(named);
     if (folder.empty())
         return std::nullopt;
-    const std::string shown = "\u201C" + DecodePhraseBytes(platform::PathText(folder)) + "\u201D";
+    const std::string shown = QuotedPath(platform::PathText(folder));
     std::error_code ec;
     const auto status = std::filesystem::status(folder, ec);
     if (status.type() == std::filesystem::file_type::not_found)
@@ -89,7 +88,7 @@ std::optional<int> PrepareForWindow(int argc, char** argv) {
 
 WindowProgram::WindowProgram() {
     desktop::ScreenFound();
-    QApplication::setApplicationName(QStringLiteral("Zelmora"));
+    QApplication::setApplicationName(QString::fromUtf8(kProgramName));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
 

@@ -5,7 +5,7 @@
 
 #include "app/module1.h"
 #include "runtime/services.h"
-#include "ui/color_picker.h"
+#include "ui/desktop.h"
 #include "ui/form1.h"
 #include "ui/message_box.h"
 #include "ui/program_starter.h"
@@ -48,7 +48,7 @@ private:
     DefaultRandom random_;
     QtMessageBoxes messages_;
     DesktopProgramStarter starter_{messages_};
-    SystemColorPicker picker_;
+    desktop::SystemColorPicker picker_;
     Module1 state_;
     std::unique_ptr<Form1> window_;
 };

@@ -52,6 +52,14 @@ TEST(ErrorMessage, SaysWhatIsWrongWithAFileThatIsNotThereOrIsEmpty) {
     EXPECT_TRUE(Contains(message(kInputPastEnd, Cause::None), "accorciato"));
 }
 
+TEST(SaveFailureMessage, NamesTheFileAndWhyAndSaysTheColoursStayed) {
+    EXPECT_EQ(SaveFailureMessage(
+                  RuntimeError(kPathFileAccess, "/home/anna/opzioni.txt", Cause::PermissionDenied)),
+              "Impossibile salvare i colori nel file \u201C/home/anna/opzioni.txt\u201D.\n"
+              "Motivo: permesso negato.\n"
+              "I colori non sono stati cambiati.");
+}
+
 TEST(ErrorMessage, NamesAFolderInAnotherEncodingReadably) {
     const RuntimeError error(kFileNotFound, "/tmp/caff\xE8/tesmi.txt", Cause::Missing);
     EXPECT_EQ(ErrorMessage(error),

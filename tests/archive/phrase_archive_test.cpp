@@ -13,10 +13,7 @@
 #include <vector>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "runtime/windows_api.h"
 #endif
 
 namespace zelmora {

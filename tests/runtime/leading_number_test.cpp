@@ -38,11 +38,13 @@ TEST(LeadingNumber, NumbersTooLargeForADoubleRaiseOverflow) {
     EXPECT_DOUBLE_EQ(LeadingNumber("1e-99999999999999999999"), 0.0);
 }
 
-TEST(LeadingNumber, RoundDownGoesTowardsMinusInfinity) {
-    EXPECT_EQ(RoundDown(LeadingNumber("7.9")), 7.0);
-    EXPECT_EQ(RoundDown(LeadingNumber("365.99")), 365.0);
-    EXPECT_EQ(RoundDown(-7.9), -8.0);
-    EXPECT_EQ(RoundDown(0.5), 0.0);
+// The start-up rounds the days down itself: the fraction and the sign reach
+// it whole.
+TEST(LeadingNumber, KeepsTheFractionAndTheSign) {
+    EXPECT_DOUBLE_EQ(LeadingNumber("7.9"), 7.9);
+    EXPECT_DOUBLE_EQ(LeadingNumber("365.99"), 365.99);
+    EXPECT_DOUBLE_EQ(LeadingNumber("-7.9"), -7.9);
+    EXPECT_DOUBLE_EQ(LeadingNumber(".5"), 0.5);
 }
 
 TEST(ExactInteger, AcceptsOnlyAWholeDecimalInteger) {

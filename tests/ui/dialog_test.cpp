@@ -1,5 +1,8 @@
+#include "app/error_messages.h"
 #include "app/startup.h"
+#include "app/texts.h"
 #include "qt_doubles.h"
+#include "runtime/platform.h"
 #include "temp_dir.h"
 #include "test_doubles.h"
 #include "ui/colors.h"
@@ -282,12 +285,10 @@ TEST_F(DialogTest, ReadOnlyFileAndFolderKeepEverythingAndTheDialogOpen) {
     ASSERT_EQ(doubles.messages.messages.size(), 1u);
     const auto& message = doubles.messages.messages[0];
     EXPECT_EQ(message.kind, RecordingMessages::Message::Warning);
-    EXPECT_EQ(message.title, QStringLiteral("Zelmora"));
-    EXPECT_TRUE(
-        message.text.contains(QStringLiteral("Impossibile salvare i colori nel file \u201C") +
-                              QString::fromStdString((dir / "opzioni.txt").string())));
-    EXPECT_TRUE(message.text.contains(QStringLiteral("Motivo: permesso negato")))
-        << message.text.toStdString();
+    EXPECT_EQ(message.title, QString::fromUtf8(kProgramName));
+    EXPECT_EQ(message.text, QString::fromStdString(SaveFailureMessage(RuntimeError(
+                                kPathFileAccess, platform::PathText(dir / "opzioni.txt"),
+                                Cause::PermissionDenied))));
 
     fs::permissions(dir / Module1::kSettingsFileName, fs::perms::owner_write,
                     fs::perm_options::add);

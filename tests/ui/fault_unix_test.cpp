@@ -4,6 +4,7 @@
 // program runs (Windows refuses to rename or delete a folder a program
 // works in).
 
+#include "app/error_messages.h"
 #include "app/startup.h"
 #include "qt_doubles.h"
 #include "running_program.h"
@@ -90,7 +91,9 @@ TEST_P(NotAnOrdinaryFile, PhraseFileIsRefusedAtOnceAndTheCommandsSayWhy) {
         const QString text = messages().front().text;
         EXPECT_TRUE(text.contains(QString::fromStdString((dir_ / "tesmi.txt").string())))
             << text.toStdString();
-        EXPECT_TRUE(text.contains(QStringLiteral("non è un file ordinario"))) << text.toStdString();
+        EXPECT_TRUE(text.contains(QString::fromStdString(
+            CauseText(RuntimeError(kPathFileAccess, {}, Cause::NotOrdinaryFile)))))
+            << text.toStdString();
         EXPECT_EQ(shown("Label2"), QStringLiteral("0 / "));
     }
 }
@@ -198,7 +201,9 @@ TEST_F(RunningProgram, FullDiskStillSavesOverTheFileAndSaysWhyANewOneFindsNoRoom
     const QString text = messages().front().text;
     EXPECT_TRUE(text.contains(QString::fromStdString((disk / "opzioni.txt").string())))
         << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("spazio esaurito"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(
+        QString::fromStdString(CauseText(RuntimeError(kDeviceIo, {}, Cause::NoSpace)))))
+        << text.toStdString();
     EXPECT_FALSE(std::filesystem::exists(disk / "opzioni.txt"));
 }
 
@@ -292,7 +297,7 @@ TEST_F(InItsWorkingFolder, ARenamedFolderKeepsEveryCommandWorkingAndMessagesUseI
     click("ancora");
     EXPECT_EQ(shown("Label1"), QStringLiteral("frase 4"));
     click("aprifile");
-    EXPECT_EQ(doubles_.starter.starts.back().commandLine, QStringLiteral("notepad tesmi.txt"));
+    EXPECT_EQ(state_.LineText, "notepad tesmi.txt");
     ASSERT_EQ(messages().size(), 1u) << "only the instructions of \"Apri file\"";
 
     std::filesystem::remove(renamed / "tesmi.txt");
@@ -313,8 +318,8 @@ TEST_F(InItsWorkingFolder, ADeletedFolderIsToldAsSuch) {
         click(command);
         ASSERT_EQ(messages().size(), 1u);
         EXPECT_EQ(messages().front().text,
-                  QString::fromUtf8("Il file \u201Ctesmi.txt\u201D non \u00E8 stato trovato.\n"
-                                    "Motivo: la cartella di lavoro non esiste pi\u00F9."));
+                  QString::fromStdString(ErrorMessage(
+                      RuntimeError(kFileNotFound, "tesmi.txt", Cause::WorkingFolderGone))));
         EXPECT_EQ(shown("Label2"), QStringLiteral("2 / 3"));
     }
 }

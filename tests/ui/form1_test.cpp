@@ -1,6 +1,8 @@
 // The main window: what it shows at start, its layout and keyboard, and each
 // command on real phrase files in a temporary directory.
 
+#include "app/error_messages.h"
+#include "app/texts.h"
 #include "qt_doubles.h"
 #include "runtime/platform.h"
 #include "temp_dir.h"
@@ -72,7 +74,7 @@ TEST_F(Form1Test, ShowsTheStateAsPlainTextAtStart) {
     state_.PhraseCount = 120;
     open();
 
-    EXPECT_EQ(window_->windowTitle(), QStringLiteral("Zelmora (ver. 2.0)"));
+    EXPECT_EQ(window_->windowTitle(), QString::fromUtf8(kTitleWithVersion));
     EXPECT_EQ(phraseShown(), QStringLiteral("Prima riga\n<b>x</b> <img src=\"y\">"));
     EXPECT_EQ(label("Label1")->textFormat(), Qt::PlainText);
     EXPECT_EQ(label("Label2")->textFormat(), Qt::PlainText);
@@ -149,7 +151,7 @@ TEST_F(Form1Test, ThePhrasesTooltipStaysInsideTheScreen) {
 }
 
 TEST_F(Form1Test, PositionHasNothingAfterTheBlankWhileTheCountIsEmpty) {
-    state_.PhraseText = Module1::kNoPhraseText;
+    state_.PhraseText = kNoPhraseText;
     open();
     EXPECT_EQ(positionShown(), QStringLiteral("0 / "));
     EXPECT_EQ(phraseShown(), QStringLiteral("--- NESSUNA FRASE IN ARCHIVIO ---"));
@@ -275,7 +277,7 @@ TEST_F(Form1Test, OkClosesTheWindow) {
 // --- "Aggiorna" -----------------------------------------------------------
 
 TEST_F(Form1Test, RecountAfterTheFileIsCreatedShowsTheNewCount) {
-    state_.PhraseText = Module1::kNoPhraseText;
+    state_.PhraseText = kNoPhraseText;
     open();
     dir_.write("tesmi.txt", Phrases(4));
     click("aggiorna");
@@ -302,9 +304,9 @@ TEST_F(Form1Test, RecountOfAMissingFileTellsTheUserAndChangesNothing) {
     click("aggiorna");
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
     const auto& message = doubles_.messages.messages.front();
-    EXPECT_EQ(message.title, QStringLiteral("Zelmora"));
-    EXPECT_TRUE(message.text.contains(QStringLiteral("tesmi.txt"))) << message.text.toStdString();
-    EXPECT_TRUE(message.text.contains(QStringLiteral("non è stato trovato")));
+    EXPECT_EQ(message.title, QString::fromUtf8(kProgramName));
+    EXPECT_EQ(message.text,
+              QString::fromStdString(ErrorMessage(platform::NotFoundError(dir_ / "tesmi.txt"))));
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 3"));
     EXPECT_EQ(state_.PhraseCount, 3);
 
@@ -324,8 +326,8 @@ TEST_F(Form1Test, RecountOfAnEmptiedFileStoresZeroKeepsTheLabelsAndSaysItIsEmpty
     click("aggiorna");
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
     EXPECT_EQ(doubles_.messages.messages.front().text,
-              QString::fromStdString("Il file \u201C" + (dir_ / "tesmi.txt").string() +
-                                     "\u201D \u00E8 vuoto: non contiene frasi."));
+              QString::fromStdString(ErrorMessage(RuntimeError(
+                  kInputPastEnd, platform::PathText(dir_ / "tesmi.txt"), Cause::EmptyFile))));
     EXPECT_EQ(state_.PhraseCount, 0);
     EXPECT_EQ(positionShown(), QStringLiteral("2 / 3"));
 }
@@ -347,7 +349,7 @@ TEST_F(Form1Test, RandomDrawAlternatesBetweenTwoPhrases) {
 }
 
 TEST_F(Form1Test, RandomDrawWithoutAFileReportsItAndKeepsTheIndex) {
-    state_.PhraseText = Module1::kNoPhraseText;
+    state_.PhraseText = kNoPhraseText;
     open();
     click("ancora");
     EXPECT_EQ(state_.CurrentIndex, 0);
@@ -466,7 +468,7 @@ TEST_F(Form1Test, ThePhraseMenuGoesBackToTodayAndOpensTheFolder) {
 // Where there is no phrase, the label keeps its text and its tooltip says
 // where the program looked and what to do.
 TEST_F(Form1Test, WithoutAPhraseTheTooltipSaysWhereItLookedAndWhatToDo) {
-    state_.PhraseText = Module1::kNoPhraseText;
+    state_.PhraseText = kNoPhraseText;
     open().show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     const QString hint =
@@ -616,12 +618,14 @@ TEST_F(Form1Test, OpenFileExplainsTheLayoutThenStartsTheEditor) {
     ASSERT_EQ(doubles_.messages.messages.size(), 1u);
     const auto& message = doubles_.messages.messages.front();
     EXPECT_EQ(message.kind, test::RecordingMessages::Message::Information);
-    EXPECT_EQ(message.title, QStringLiteral("apri il file delle tesmi"));
-    EXPECT_EQ(message.text, QStringLiteral("(max 365 tesmi)\n\nDopo ogni frase scrivi:\n----"));
+    EXPECT_EQ(message.title, QString::fromUtf8(kInstructionsTitle));
+    EXPECT_EQ(message.text, QString::fromUtf8(kInstructions));
     EXPECT_FALSE(editorStartedBeforeTheMessageClosed);
 
+    // The window's own editor line, which it keeps in the state.
+    EXPECT_EQ(state_.LineText, "notepad tesmi.txt");
     ASSERT_EQ(doubles_.starter.starts.size(), 1u);
-    EXPECT_EQ(doubles_.starter.starts.front().commandLine, QStringLiteral("notepad tesmi.txt"));
+    EXPECT_EQ(doubles_.starter.starts.front().commandLine, QString::fromStdString(state_.LineText));
     EXPECT_EQ(doubles_.starter.starts.front().missing, ProgramStarter::Missing::CreateEmpty);
 }
 
@@ -631,7 +635,7 @@ TEST_F(Form1Test, EditorThatCannotStartIsReportedAndTheWindowGoesOn) {
     click("aprifile");
     ASSERT_EQ(doubles_.messages.messages.size(), 2u);
     EXPECT_EQ(doubles_.messages.messages.back().kind, test::RecordingMessages::Message::Warning);
-    EXPECT_EQ(doubles_.messages.messages.back().title, QStringLiteral("Zelmora"));
+    EXPECT_EQ(doubles_.messages.messages.back().title, QString::fromUtf8(kProgramName));
 
     dir_.write("tesmi.txt", Phrases(2));
     click("aggiorna");

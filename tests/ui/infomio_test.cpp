@@ -1,3 +1,4 @@
+#include "app/texts.h"
 #include "qt_doubles.h"
 #include "temp_dir.h"
 #include "ui/form1.h"
@@ -51,7 +52,7 @@ TEST_F(InfomioTest, TitleShowsTheVersionOnFirstOpeningAndTesmiLater) {
     QStringList titles;
     for (int opening = 0; opening < 3; ++opening)
         open([&](QDialog& window) { titles << window.findChild<QLabel*>(u"Label1"_s)->text(); });
-    EXPECT_EQ(titles, QStringList({u"Zelmora (ver. 2.0)"_s, u"Tesmi"_s, u"Tesmi"_s}));
+    EXPECT_EQ(titles, QStringList({QString::fromUtf8(kTitleWithVersion), u"Tesmi"_s, u"Tesmi"_s}));
 }
 
 TEST_F(InfomioTest, WindowIsFixedCentredIconlessWithControlsInPlaceAndTextsWhole) {
@@ -146,7 +147,7 @@ TEST_F(InfomioTest, EditorThatCannotStartIsReportedAfterClosingAndRunGoesOn) {
     open([&](QDialog& window) { button(window, u"altreinfo"_s)->click(); });
 
     ASSERT_EQ(doubles.messages.messages.size(), 1u);
-    EXPECT_EQ(doubles.messages.messages[0].title, u"Zelmora"_s);
+    EXPECT_EQ(doubles.messages.messages[0].title, QString::fromUtf8(kProgramName));
     EXPECT_TRUE(doubles.messages.messages[0].text.contains(u"notepad"_s));
     EXPECT_FALSE(modalWhileReported);
     EXPECT_FALSE(open([&](QDialog& window) { button(window, u"OK"_s)->click(); }));
