@@ -142,8 +142,10 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
             folderMissing ? "La cartella " + named + " non esiste."
                           : ErrorMessage(platform::NotFoundError(directory / state.PhraseFile)));
 
-    // A file that is there but could not be opened was never counted.
-    const bool read = outcome.phraseFileFound && state.PhraseCount.has_value();
+    // A file that is there but could not be opened was never counted; one
+    // that failed part-way was not read either, whatever its count says.
+    const bool read =
+        outcome.phraseFileFound && state.PhraseCount.has_value() && !outcome.phraseFileProblem;
     result.status = read ? kOggiFound : kOggiMissing;
     if (options.quiet) {
         // An empty phrase would only print an empty line at every login.

@@ -1,0 +1,201 @@
+#include "runtime/text_source.h"
+
+#include "runtime/errors.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace zelmora {
+
+namespace {
+
+// Raw bytes are read this many at a time: small enough to stay in the
+// processor's cache while they are decoded.
+constexpr std::size_t kRawBlock = std::size_t{64} << 10;
+// Below this much room a read is decoded into the spill and copied out.
+constexpr std::size_t kDirectRoom = 16;
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+bool isHighSurrogate(char32_t c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char32_t c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// Writes the UTF-8 bytes of `c` (U+0080 and up) at `o`; returns where they end.
+char* putUtf8(char* o, char32_t c) {
+    if (c < 0x800) {
+        *o++ = static_cast<char>(0xC0 | (c >> 6));
+    } else {
+        if (c < 0x10000) {
+            *o++ = static_cast<char>(0xE0 | (c >> 12));
+        } else {
+            *o++ = static_cast<char>(0xF0 | (c >> 18));
+            *o++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        }
+        *o++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    }
+    *o++ = static_cast<char>(0x80 | (c & 0x3F));
+    return o;
+}
+
+} // namespace
+
+TextSource::TextSource(ByteSource& raw)
+    : raw_(raw)
+    , rawBuf_(std::make_unique_for_overwrite<char[]>(kRawBlock)) {}
+
+TextSource::~TextSource() = default;
+
+void TextSource::rewind() {
+    raw_.rewind();
+    encoding_ = Encoding::NotYetRead;
+    rawPos_ = rawEnd_ = 0;
+    rawDone_ = false;
+    high_ = 0;
+    spillPos_ = spillEnd_ = 0;
+}
+
+void TextSource::refuseNul(const char* bytes, std::size_t size) const {
+    if (size > 0 && std::memchr(bytes, 0, size))
+        throw RuntimeError(kBadFileFormat, raw_.name(), Cause::MixedEncoding);
+}
+
+// Keeps the raw bytes not yet used (at most one) and reads more after them.
+bool TextSource::fillRaw() {
+    if (rawDone_)
+        return false;
+    const std::size_t left = rawEnd_ - rawPos_;
+    std::memmove(rawBuf_.get(), rawBuf_.get() + rawPos_, left);
+    rawPos_ = 0;
+    rawEnd_ = left;
+    const std::size_t n = raw_.read(std::span<char>(rawBuf_.get() + left, kRawBlock - left));
+    if (n == 0) {
+        rawDone_ = true;
+        return false;
+    }
+    rawEnd_ += n;
+    return true;
+}
+
+// The first bytes tell UTF-16 from the rest; the first block is read into
+// the raw buffer to see them, and from there handed on like any other.
+void TextSource::start() {
+    while (rawEnd_ < 2 && fillRaw()) {
+    }
+    const auto* first = reinterpret_cast<const unsigned char*>(rawBuf_.get());
+    if (rawEnd_ >= 2 && first[0] == 0xFF && first[1] == 0xFE) {
+        encoding_ = Encoding::Utf16LittleEndian;
+        rawPos_ = 2;
+    } else if (rawEnd_ >= 2 && first[0] == 0xFE && first[1] == 0xFF) {
+        encoding_ = Encoding::Utf16BigEndian;
+        rawPos_ = 2;
+    } else {
+        encoding_ = Encoding::Bytes;
+        refuseNul(rawBuf_.get(), rawEnd_);
+    }
+}
+
+// Decodes UTF-16 into `out` until fewer than 6 bytes of room are left or the
+// input ends; returns how many bytes it wrote, 0 only at the end.
+std::size_t TextSource::decode(char* out, std::size_t room) {
+    char* o = out;
+    char* const limit = out + room;
+    const bool little = encoding_ == Encoding::Utf16LittleEndian;
+    for (;;) {
+        const auto free = static_cast<std::size_t>(limit - o);
+        if (free < 6)
+            break;
+        // Each unit writes at most 3 bytes, and a high surrogate left waiting
+        // by the pass before at most 3 more (U+FFFD when no low one follows).
+        const std::size_t units = std::min((rawEnd_ - rawPos_) / 2, free / 3 - 1);
+        if (units == 0) {
+            if (fillRaw())
+                continue;
+            // The end: what still waits makes no whole character.
+            if (high_ != 0) {
+                high_ = 0;
+                o = putUtf8(o, kReplacement);
+                continue;
+            }
+            if (rawPos_ < rawEnd_) {
+                rawPos_ = rawEnd_;
+                o = putUtf8(o, kReplacement);
+                continue;
+            }
+            break;
+        }
+        const auto* p = reinterpret_cast<const unsigned char*>(rawBuf_.get() + rawPos_);
+        rawPos_ += 2 * units;
+        for (const auto* const stop = p + 2 * units; p != stop; p += 2) {
+            const char32_t u = little ? char32_t{p[0]} | char32_t{p[1]} << 8
+                                      : char32_t{p[0]} << 8 | char32_t{p[1]};
+            if (u < 0x80 && high_ == 0) {
+                *o++ = static_cast<char>(u);
+                continue;
+            }
+            if (high_ != 0) {
+                if (isLowSurrogate(u)) {
+                    o = putUtf8(o, 0x10000 + ((char32_t{high_} - 0xD800) << 10) + (u - 0xDC00));
+                    high_ = 0;
+                    continue;
+                }
+                high_ = 0;
+                o = putUtf8(o, kReplacement);
+            }
+            if (u < 0x80)
+                *o++ = static_cast<char>(u);
+            else if (isHighSurrogate(u))
+                high_ = static_cast<char16_t>(u);
+            else
+                o = putUtf8(o, isLowSurrogate(u) ? kReplacement : u);
+        }
+    }
+    return static_cast<std::size_t>(o - out);
+}
+
+std::size_t TextSource::drainSpill(std::span<char> buffer) {
+    const std::size_t n = std::min(buffer.size(), spillEnd_ - spillPos_);
+    std::memcpy(buffer.data(), spill_ + spillPos_, n);
+    spillPos_ += n;
+    return n;
+}
+
+std::size_t TextSource::read(std::span<char> buffer) {
+    if (encoding_ == Encoding::NotYetRead)
+        start();
+    if (encoding_ == Encoding::Bytes) {
+        // The first block waits in the raw buffer, already looked at.
+        if (rawPos_ < rawEnd_) {
+            const std::size_t n = std::min(buffer.size(), rawEnd_ - rawPos_);
+            std::memcpy(buffer.data(), rawBuf_.get() + rawPos_, n);
+            rawPos_ += n;
+            return n;
+        }
+        const std::size_t n = raw_.read(buffer);
+        refuseNul(buffer.data(), n);
+        return n;
+    }
+    std::size_t produced = drainSpill(buffer);
+    while (produced < buffer.size()) {
+        const std::size_t room = buffer.size() - produced;
+        if (room >= kDirectRoom) {
+            const std::size_t n = decode(buffer.data() + produced, room);
+            if (n == 0)
+                break;
+            produced += n;
+        } else {
+            spillPos_ = 0;
+            spillEnd_ = decode(spill_, sizeof spill_);
+            if (spillEnd_ == 0)
+                break;
+            produced += drainSpill(buffer.subspan(produced));
+        }
+    }
+    return produced;
+}
+
+} // namespace zelmora
