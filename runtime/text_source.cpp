@@ -3,8 +3,14 @@
 #include "runtime/errors.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#define ZELMORA_TEXT_SSE2 1
+#endif
 
 namespace zelmora {
 
@@ -41,6 +47,41 @@ char* putUtf8(char* o, char32_t c) {
     *o++ = static_cast<char>(0x80 | (c & 0x3F));
     return o;
 }
+
+#if ZELMORA_TEXT_SSE2
+constexpr std::size_t kAsciiRun = 32;
+
+// Phrases are mostly ASCII, which is checked and narrowed to bytes 32 code
+// units at a time. Writes 32 bytes at `o` and returns how many of the units
+// from `p` on are ASCII (those bytes are their UTF-8).
+unsigned asciiUnits(const unsigned char* p, char* o, bool little) {
+    const auto* in = reinterpret_cast<const __m128i*>(p);
+    __m128i v[4] = {_mm_loadu_si128(in), _mm_loadu_si128(in + 1), _mm_loadu_si128(in + 2),
+                    _mm_loadu_si128(in + 3)};
+    // A unit is ASCII when only the low 7 bits of its value are set: the
+    // first byte's of a little-endian one, the second's of a big-endian one.
+    const __m128i beyond = _mm_set1_epi16(static_cast<short>(little ? 0xFF80 : 0x80FF));
+    const __m128i zero = _mm_setzero_si128();
+    const auto asciiMask = [&](__m128i a, __m128i b) {
+        const __m128i ascii = _mm_packs_epi16(_mm_cmpeq_epi16(_mm_and_si128(a, beyond), zero),
+                                              _mm_cmpeq_epi16(_mm_and_si128(b, beyond), zero));
+        return static_cast<unsigned>(_mm_movemask_epi8(ascii));
+    };
+    const __m128i all = _mm_or_si128(_mm_or_si128(v[0], v[1]), _mm_or_si128(v[2], v[3]));
+    const bool allAscii =
+        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(all, beyond), zero)) == 0xFFFF;
+    const auto count = allAscii ? static_cast<unsigned>(kAsciiRun)
+                                : static_cast<unsigned>(std::countr_one(
+                                      asciiMask(v[0], v[1]) | asciiMask(v[2], v[3]) << 16));
+    if (!little)
+        for (__m128i& x : v)
+            x = _mm_srli_epi16(x, 8);
+    auto* out = reinterpret_cast<__m128i*>(o);
+    _mm_storeu_si128(out, _mm_packus_epi16(v[0], v[1]));
+    _mm_storeu_si128(out + 1, _mm_packus_epi16(v[2], v[3]));
+    return count;
+}
+#endif
 
 } // namespace
 
@@ -99,6 +140,26 @@ void TextSource::start() {
     }
 }
 
+// Writes the UTF-8 of one code unit, joining the halves of a surrogate pair.
+char* TextSource::decodeUnit(char* o, char32_t u) {
+    if (high_ != 0) {
+        const char32_t high = high_;
+        high_ = 0;
+        if (isLowSurrogate(u))
+            return putUtf8(o, 0x10000 + ((high - 0xD800) << 10) + (u - 0xDC00));
+        o = putUtf8(o, kReplacement);
+    }
+    if (u < 0x80) {
+        *o++ = static_cast<char>(u);
+        return o;
+    }
+    if (isHighSurrogate(u)) {
+        high_ = static_cast<char16_t>(u);
+        return o;
+    }
+    return putUtf8(o, isLowSurrogate(u) ? kReplacement : u);
+}
+
 // Decodes UTF-16 into `out` until fewer than 6 bytes of room are left or the
 // input ends; returns how many bytes it wrote, 0 only at the end.
 std::size_t TextSource::decode(char* out, std::size_t room) {
@@ -130,28 +191,23 @@ std::size_t TextSource::decode(char* out, std::size_t room) {
         }
         const auto* p = reinterpret_cast<const unsigned char*>(rawBuf_.get() + rawPos_);
         rawPos_ += 2 * units;
-        for (const auto* const stop = p + 2 * units; p != stop; p += 2) {
-            const char32_t u = little ? char32_t{p[0]} | char32_t{p[1]} << 8
-                                      : char32_t{p[0]} << 8 | char32_t{p[1]};
-            if (u < 0x80 && high_ == 0) {
-                *o++ = static_cast<char>(u);
-                continue;
-            }
-            if (high_ != 0) {
-                if (isLowSurrogate(u)) {
-                    o = putUtf8(o, 0x10000 + ((char32_t{high_} - 0xD800) << 10) + (u - 0xDC00));
-                    high_ = 0;
+        for (const auto* const stop = p + 2 * units; p != stop;) {
+            auto byHand = static_cast<std::size_t>(stop - p) / 2;
+#if ZELMORA_TEXT_SSE2
+            // Its 32 bytes fit: the room holds 3 for each unit left.
+            if (high_ == 0 && byHand >= kAsciiRun) {
+                const unsigned ascii = asciiUnits(p, o, little);
+                o += ascii;
+                p += 2 * ascii;
+                if (ascii == kAsciiRun)
                     continue;
-                }
-                high_ = 0;
-                o = putUtf8(o, kReplacement);
+                // A letter beyond ASCII, perhaps the first of several.
+                byHand = ascii == 0 ? 8 : 1;
             }
-            if (u < 0x80)
-                *o++ = static_cast<char>(u);
-            else if (isHighSurrogate(u))
-                high_ = static_cast<char16_t>(u);
-            else
-                o = putUtf8(o, isLowSurrogate(u) ? kReplacement : u);
+#endif
+            for (const auto* const end = p + 2 * byHand; p != end; p += 2)
+                o = decodeUnit(o, little ? char32_t{p[0]} | char32_t{p[1]} << 8
+                                         : char32_t{p[0]} << 8 | char32_t{p[1]});
         }
     }
     return static_cast<std::size_t>(o - out);

@@ -45,6 +45,7 @@ private:
     void start();
     bool fillRaw();
     std::size_t decode(char* out, std::size_t room);
+    char* decodeUnit(char* o, char32_t unit);
     std::size_t drainSpill(std::span<char> buffer);
     void refuseNul(const char* bytes, std::size_t size) const;
 

@@ -47,14 +47,17 @@ std::string Bytes(const std::u16string& units, bool bigEndian) {
 }
 
 // Random UTF-16 of every kind: ASCII with line ends and hyphens, accented
-// letters, the euro sign, surrogate pairs, and lone surrogates of both halves.
-std::u16string RandomUnits(std::mt19937& engine, std::size_t length) {
-    const std::u16string kinds[] = {
-        u"a",      u"-",          u"\r",     u"\n",     u"\u00E8",
-        u"\u20AC", u"\U0001F600", u"\xD800", u"\xDC00", std::u16string(1, u'\0')};
+// letters, the euro sign, surrogate pairs, lone surrogates of both halves;
+// in runs of ASCII of any length when `ascii` (in %) is high.
+std::u16string RandomUnits(std::mt19937& engine, std::size_t length, unsigned ascii = 40) {
+    const std::u16string plain[] = {u"a", u"-", u"\r", u"\n"};
+    const std::u16string other[] = {u"\u00E8", u"\u20AC", u"\U0001F600",
+                                    u"\xD800", u"\xDC00", std::u16string(1, u'\0'),
+                                    u"\u0100", u"\uFF80"};
     std::u16string units;
     while (units.size() < length)
-        units += kinds[engine() % std::size(kinds)];
+        units += engine() % 100 < ascii ? plain[engine() % std::size(plain)]
+                                        : other[engine() % std::size(other)];
     return units;
 }
 
@@ -75,6 +78,7 @@ TEST(TextSource, HandsOnUtf16AsUtf8HoweverTheReadsCutIt) {
             {RandomUnits(engine, engine() % 24), {1, 2, 3, 5}, {1, 2, 5, 16, 17, 4096}});
     // Longer than the source's blocks, with reads that end at odd places too.
     cases.push_back({RandomUnits(engine, 150000), {65535, 65536, 100001}, {7, 65536, 1 << 20}});
+    cases.push_back({RandomUnits(engine, 150000, 98), {65535, 100001}, {7, 65536, 1 << 20}});
     for (const Case& c : cases) {
         for (const bool bigEndian : {false, true}) {
             for (const bool odd : {false, true}) {
