@@ -58,7 +58,7 @@ std::string CauseText(const RuntimeError& error) {
         return "l\u2019uscita è chiusa";
     case Cause::BrokenPipe:
         return "il programma che leggeva l\u2019uscita è terminato";
-    case Cause::MixedEncoding:
+    case Cause::PartlyUtf16:
         return "il file è salvato, in tutto o in parte, in un\u2019altra codifica (UTF-16)";
     case Cause::Other:
         break;

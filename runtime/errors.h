@@ -37,7 +37,7 @@ enum class Cause {
     NameTooLong,
     OutputClosed, // standard output was closed before the program started
     BrokenPipe,   // the reader of a pipe went away
-    MixedEncoding, // part of a text file is UTF-16 without a byte-order mark
+    PartlyUtf16,  // part of a text file is UTF-16 without a byte-order mark
     Other,
 };
 

@@ -102,7 +102,7 @@ void TextSource::rewind() {
 
 void TextSource::refuseNul(const char* bytes, std::size_t size) const {
     if (size > 0 && std::memchr(bytes, 0, size))
-        throw RuntimeError(kBadFileFormat, raw_.name(), Cause::MixedEncoding);
+        throw RuntimeError(kBadFileFormat, raw_.name(), Cause::PartlyUtf16);
 }
 
 // Keeps the raw bytes not yet used (at most one) and reads more after them.

@@ -20,7 +20,7 @@ namespace zelmora {
 // lone surrogate or an odd last byte becomes U+FFFD.
 //
 // Any other file is handed on as it stands, except that a NUL byte raises
-// error 321 (kBadFileFormat) with the cause MixedEncoding, naming the file.
+// error 321 (kBadFileFormat) with the cause PartlyUtf16, naming the file.
 // No text in UTF-8 or in an 8-bit code page holds one, while every other byte
 // of UTF-16 text in Latin letters is one: part of the file was saved as
 // UTF-16 without a mark (PowerShell's `>>` appends it so to any file), and

@@ -127,7 +127,7 @@ TEST(TextSource, HandsOnOtherFilesAsTheyStandButRefusesANulByte) {
         const auto error = test::ErrorOf([&] { ReadAll(text, 4096); });
         ASSERT_TRUE(error);
         EXPECT_EQ(error->number(), kBadFileFormat);
-        EXPECT_EQ(error->cause(), Cause::MixedEncoding);
+        EXPECT_EQ(error->cause(), Cause::PartlyUtf16);
     }
 }
 
@@ -199,7 +199,7 @@ TEST(PhraseArchiveFile, RefusesAFileThatTurnsToUtf16PartWay) {
         const auto error = test::ErrorOf([&] { CountPhrases(dir / name, count); });
         ASSERT_TRUE(error);
         EXPECT_EQ(error->number(), kBadFileFormat);
-        EXPECT_EQ(error->cause(), Cause::MixedEncoding);
+        EXPECT_EQ(error->cause(), Cause::PartlyUtf16);
         EXPECT_EQ(error->file(), (dir / name).string());
         std::string text;
         EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(dir / name, 200001, text); }),
