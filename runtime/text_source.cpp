@@ -23,6 +23,8 @@ constexpr std::size_t kRawBlock = std::size_t{64} << 10;
 constexpr std::size_t kDirectRoom = 16;
 
 constexpr char32_t kReplacement = 0xFFFD;
+// How many of the last bytes of a file read as bytes are remembered.
+constexpr std::size_t kNulHistory = 5;
 
 bool isHighSurrogate(char32_t c) {
     return c >= 0xD800 && c <= 0xDBFF;
@@ -97,12 +99,28 @@ void TextSource::rewind() {
     rawPos_ = rawEnd_ = 0;
     rawDone_ = false;
     high_ = 0;
+    nulHistory_ = 0;
     spillPos_ = spillEnd_ = 0;
 }
 
-void TextSource::refuseNul(const char* bytes, std::size_t size) const {
-    if (size > 0 && std::memchr(bytes, 0, size))
-        throw RuntimeError(kBadFileFormat, raw_.name(), Cause::PartlyUtf16);
+// Bit k of the history: the byte k places before the last one looked at
+// (bit 0: that byte itself) was NUL. Three NUL bytes two apart are UTF-16.
+void TextSource::refuseUtf16(const char* bytes, std::size_t size) {
+    const auto shifted = [](unsigned history, std::size_t by) {
+        return by >= kNulHistory ? 0u : (history << by) & ((1u << kNulHistory) - 1);
+    };
+    const auto* nul = static_cast<const char*>(std::memchr(bytes, 0, size));
+    if (!nul) {
+        nulHistory_ = shifted(nulHistory_, size);
+        return;
+    }
+    // A stray NUL byte is shown as the other control characters are.
+    nulHistory_ = shifted(nulHistory_, static_cast<std::size_t>(nul - bytes));
+    for (const char* p = nul; p != bytes + size; ++p) {
+        nulHistory_ = shifted(nulHistory_, 1) | unsigned{*p == 0};
+        if ((nulHistory_ & 0b10101u) == 0b10101u)
+            throw RuntimeError(kBadFileFormat, raw_.name(), Cause::PartlyUtf16);
+    }
 }
 
 // Keeps the raw bytes not yet used (at most one) and reads more after them.
@@ -136,7 +154,7 @@ void TextSource::start() {
         rawPos_ = 2;
     } else {
         encoding_ = Encoding::Bytes;
-        refuseNul(rawBuf_.get(), rawEnd_);
+        refuseUtf16(rawBuf_.get(), rawEnd_);
     }
 }
 
@@ -232,7 +250,7 @@ std::size_t TextSource::read(std::span<char> buffer) {
             return n;
         }
         const std::size_t n = raw_.read(buffer);
-        refuseNul(buffer.data(), n);
+        refuseUtf16(buffer.data(), n);
         return n;
     }
     std::size_t produced = drainSpill(buffer);

@@ -19,12 +19,12 @@ namespace zelmora {
 // surrogate pair or a code unit split between two reads is joined, and a
 // lone surrogate or an odd last byte becomes U+FFFD.
 //
-// Any other file is handed on as it stands, except that a NUL byte raises
-// error 321 (kBadFileFormat) with the cause PartlyUtf16, naming the file.
-// No text in UTF-8 or in an 8-bit code page holds one, while every other byte
-// of UTF-16 text in Latin letters is one: part of the file was saved as
-// UTF-16 without a mark (PowerShell's `>>` appends it so to any file), and
-// reading it as bytes would pass garbage off as phrases.
+// Any other file is handed on as it stands, except that three NUL bytes two
+// apart (at every other place, as they are in UTF-16 text in Latin letters)
+// raise error 321 (kBadFileFormat) with the cause PartlyUtf16, naming the
+// file: part of it was saved as UTF-16 without a mark (PowerShell's `>>`
+// appends so to any file), and reading it as bytes would pass garbage off as
+// phrases. A stray NUL byte is handed on like any other.
 class TextSource final : public ByteSource {
 public:
     explicit TextSource(ByteSource& raw);
@@ -47,7 +47,7 @@ private:
     std::size_t decode(char* out, std::size_t room);
     char* decodeUnit(char* o, char32_t unit);
     std::size_t drainSpill(std::span<char> buffer);
-    void refuseNul(const char* bytes, std::size_t size) const;
+    void refuseUtf16(const char* bytes, std::size_t size);
 
     ByteSource& raw_;
     Encoding encoding_ = Encoding::NotYetRead;
@@ -56,6 +56,8 @@ private:
     std::size_t rawPos_ = 0;
     std::size_t rawEnd_ = 0;
     bool rawDone_ = false;
+    // Which of the last few bytes handed on were NUL.
+    unsigned nulHistory_ = 0;
     // The first half of a surrogate pair whose second half is still to come.
     char16_t high_ = 0;
     // Decoded bytes for a buffer too small to decode into: [spillPos_, spillEnd_).

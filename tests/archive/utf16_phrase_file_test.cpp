@@ -107,27 +107,32 @@ TEST(TextSource, HandsOnUtf16AsUtf8HoweverTheReadsCutIt) {
     }
 }
 
-TEST(TextSource, HandsOnOtherFilesAsTheyStandButRefusesANulByte) {
+// Stray NUL bytes are text like any control character; NUL bytes at every
+// other place are UTF-16, wherever they start and however the reads cut them.
+TEST(TextSource, HandsOnOtherFilesAsTheyStandButRefusesUtf16Text) {
+    using namespace std::string_literals;
     for (const std::string& file :
-         {std::string(), std::string("\xFF"), std::string("\xFE\xFE-"),
-          std::string("\xEF\xBB\xBF----\r\n"), std::string("caff\xE8\r\n----\r\n")}) {
+         {""s, "\xFF"s, "\xFE\xFE-"s, "\xEF\xBB\xBF----\r\n"s, "caff\xE8\r\n----\r\n"s, "\0a"s,
+          "zero\0byte\r\n\0\0\r\n\0-\0"s, "a\0b\0c"s}) {
         SCOPED_TRACE(fuzz::Shown(file));
         fuzz::TrickleSource raw(file, 1);
         TextSource text(raw);
         EXPECT_EQ(ReadAll(text, 3), file);
         EXPECT_EQ(text.encoding(), TextSource::Encoding::Bytes);
     }
-    // A NUL at the start, in the first block, or far past it.
     const std::string big(300000, 'a');
-    for (const std::string& file : {std::string("\0a", 2), "ab\r\n" + Utf16File("c", false, false),
-                                    big + Utf16File("Nuova frase\r\n----\r\n", false, false)}) {
+    for (const std::string& file :
+         {"\0\0\0\0\0"s, "a\0b\0c\0"s, "ab\r\n" + Utf16File("c\r\n", false, false),
+          big + Utf16File("Nuova frase\r\n----\r\n", false, false)}) {
         SCOPED_TRACE(fuzz::Shown(file));
-        MemorySource raw(file);
-        TextSource text(raw);
-        const auto error = test::ErrorOf([&] { ReadAll(text, 4096); });
-        ASSERT_TRUE(error);
-        EXPECT_EQ(error->number(), kBadFileFormat);
-        EXPECT_EQ(error->cause(), Cause::PartlyUtf16);
+        for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, file.size()}) {
+            fuzz::TrickleSource raw(file, chunk);
+            TextSource text(raw);
+            const auto error = test::ErrorOf([&] { ReadAll(text, 4096); });
+            ASSERT_TRUE(error) << "reads of " << chunk;
+            EXPECT_EQ(error->number(), kBadFileFormat);
+            EXPECT_EQ(error->cause(), Cause::PartlyUtf16);
+        }
     }
 }
 
