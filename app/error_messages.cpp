@@ -53,6 +53,8 @@ std::string CauseText(const RuntimeError& error) {
         return "l\u2019uscita è chiusa";
     case Cause::BrokenPipe:
         return "il programma che leggeva l\u2019uscita è terminato";
+    case Cause::PartlyUtf16:
+        return "il file è salvato, in tutto o in parte, in un\u2019altra codifica (UTF-16)";
     case Cause::Other:
         break;
     }
@@ -96,6 +98,14 @@ std::string ErrorMessage(const RuntimeError& error) {
     case kDeviceIo:
         text = "Errore di lettura del file " + file + ".";
         break;
+    case kBadFileFormat:
+        // Windows PowerShell appends UTF-16 to any file; the way out is in
+        // the editor the user already has.
+        return "Il file " + file +
+               " è salvato, in tutto o in parte, in un\u2019altra codifica e non si può "
+               "leggere bene.\nAprilo con il Blocco note (o un altro editor di testo) e salvalo "
+               "di nuovo in UTF-8: \u00ABFile\u00BB, \u00ABSalva con nome\u00BB, "
+               "Codifica \u00ABUTF-8\u00BB.";
     default:
         text = "Errore " + std::to_string(error.number()) +
                (error.file().empty() ? std::string() : " con il file " + file) + ".";

@@ -78,7 +78,8 @@ StartupOutcome Main(Module1& state, const StartupEnvironment& environment,
             if (error.number() == kFileNotFound)
                 fileFound = false;
             else if (readingPhrases && !outcome.phraseFileProblem &&
-                     (error.number() == kPathFileAccess || error.number() == kDeviceIo))
+                     (error.number() == kPathFileAccess || error.number() == kDeviceIo ||
+                      error.number() == kBadFileFormat))
                 outcome.phraseFileProblem = error;
         }
     };

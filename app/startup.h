@@ -31,8 +31,9 @@ std::string JoinArguments(int argc, const char* const* argv);
 struct StartupOutcome {
     bool phraseFileFound = false;
     // The phrase file was there but could not be opened or read (refused,
-    // not an ordinary file, a read error): the first such failure. The
-    // window shows nothing of it; the terminal program tells the user.
+    // not an ordinary file, a read error, text partly in another encoding):
+    // the first such failure. The window shows nothing of it; the terminal
+    // program tells the user.
     std::optional<RuntimeError> phraseFileProblem;
 };
 

@@ -1,6 +1,7 @@
 #include "archive/phrase_archive.h"
 
 #include "runtime/errors.h"
+#include "runtime/text_source.h"
 #include "runtime/utf8.h"
 
 #include <algorithm>
@@ -18,7 +19,8 @@ void CountPhrases(ByteSource& source, PhraseCountValue& count, PhraseScanner::Se
 
 void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count) {
     InputFile input(file);
-    CountPhrases(input, count);
+    TextSource text(input);
+    CountPhrases(text, count);
 }
 
 namespace {
@@ -109,7 +111,8 @@ void LoadPhrase(ByteSource& source, std::int64_t n, std::string& phraseText,
 
 void LoadPhrase(const std::filesystem::path& file, std::int64_t n, std::string& phraseText) {
     InputFile input(file);
-    LoadPhrase(input, n, phraseText);
+    TextSource text(input);
+    LoadPhrase(text, n, phraseText);
 }
 
 int DayPhraseIndex(const PhraseCountValue& count, int holdDays, int dayOfYear) {

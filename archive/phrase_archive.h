@@ -5,7 +5,9 @@
 // lines; text after the last separator belongs to no counted phrase.
 //
 // Phrases are bytes as they stand in the file; decoding them for display is
-// the caller's business.
+// the caller's business. The overloads that open the file read it through
+// TextSource: a file in UTF-16 (with its byte-order mark) is read as the same
+// text in UTF-8, and one that turns to UTF-16 part-way raises error 321.
 
 #include "archive/phrase_scanner.h"
 #include "runtime/byte_source.h"

@@ -7,6 +7,8 @@
 #include "reference.h"
 #include "runtime/byte_source.h"
 #include "runtime/errors.h"
+#include "runtime/text_source.h"
+#include "runtime/utf8.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -251,6 +253,42 @@ void PhraseArchiveInput(const std::uint8_t* data, std::size_t size) {
     // Blocks of 10..14 bytes shift the block ends across five consecutive
     // bytes, the separator and its line end.
     CheckPhraseFile(file, n, {blockSize, 10, 11, 12, 13, 14});
+    CheckTextSource(file, blockSize);
+}
+
+void CheckTextSource(std::string_view file, std::size_t chunk) {
+    const bool little = file.starts_with("\xFF\xFE");
+    std::string expected(file);
+    if (little || file.starts_with("\xFE\xFF")) {
+        std::u16string units;
+        for (std::size_t i = 2; i + 1 < file.size(); i += 2) {
+            const auto first = static_cast<unsigned char>(file[i]);
+            const auto second = static_cast<unsigned char>(file[i + 1]);
+            units += static_cast<char16_t>(little ? first | second << 8 : first << 8 | second);
+        }
+        expected = Utf16ToUtf8(units);
+        if (file.size() % 2 != 0)
+            expected += "\xEF\xBF\xBD";
+    }
+    // Outside UTF-16, three NUL bytes two apart are refused.
+    bool refused = false;
+    for (std::size_t i = 0; expected == file && i + 4 < file.size() && !refused; ++i)
+        refused = file[i] == '\0' && file[i + 2] == '\0' && file[i + 4] == '\0';
+    TrickleSource raw(file, chunk);
+    TextSource text(raw);
+    std::string got;
+    char buffer[7];
+    try {
+        while (const std::size_t n = text.read(buffer))
+            got.append(buffer, n);
+    } catch (const RuntimeError& e) {
+        if (!refused || e.number() != kBadFileFormat)
+            fail("TextSource raised error " + std::to_string(e.number()) + " on " + shown(file));
+        return;
+    }
+    if (refused || got != expected)
+        fail("TextSource gave " + shown(got) + ", expected " +
+             (refused ? "error 321" : shown(expected)) + " for " + shown(file));
 }
 
 void ColorSettingsInput(const std::uint8_t* data, std::size_t size) {

@@ -157,8 +157,10 @@ OggiResult RunOggi(const OggiOptions& options, const Clock& clock, RandomSource&
             folderMissing ? "La cartella " + named + " non esiste."
                           : ErrorMessage(platform::NotFoundError(directory / state.PhraseFile)));
 
-    // A file that is there but could not be opened was never counted.
-    bool read = outcome.phraseFileFound && state.PhraseCount.has_value();
+    // A file that is there but could not be opened was never counted; one
+    // that failed part-way was not read either, whatever its count says.
+    bool read =
+        outcome.phraseFileFound && state.PhraseCount.has_value() && !outcome.phraseFileProblem;
     if (read && options.random && *state.PhraseCount > 0) {
         // Any phrase, today's too: each run draws afresh.
         state.CurrentIndex = 0;

@@ -15,6 +15,7 @@ enum ErrorNumber : int {
     kDeviceIo = 57,
     kInputPastEnd = 62,
     kPathFileAccess = 75,
+    kBadFileFormat = 321,
 };
 
 // Why a file operation failed, in the kinds the user is told about in their
@@ -36,6 +37,7 @@ enum class Cause {
     NameTooLong,
     OutputClosed, // standard output was closed before the program started
     BrokenPipe,   // the reader of a pipe went away
+    PartlyUtf16,  // part of a text file is UTF-16 without a byte-order mark
     Other,
 };
 

@@ -1,8 +1,8 @@
 // The desktop on Windows.
 
 #include "app/error_messages.h"
-#include "app/window_options.h"
 #include "app/texts.h"
+#include "app/window_options.h"
 #include "runtime/platform.h"
 #include "runtime/windows_api.h"
 #include "ui/desktop.h"

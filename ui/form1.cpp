@@ -359,8 +359,8 @@ QString Form1::noPhraseHint() const {
     const bool none = state_.PhraseCount && *state_.PhraseCount == 0;
     if (!missing && !none)
         return {};
-    const QString file =
-        QString::fromStdString(DecodePhraseBytes(platform::PathText(directory_ / state_.PhraseFile)));
+    const QString file = QString::fromStdString(
+        DecodePhraseBytes(platform::PathText(directory_ / state_.PhraseFile)));
     return QStringLiteral("Nessuna frase in \u201C%1\u201D.\nPremi \u00ABApri file\u00BB per "
                           "scriverne una.")
         .arg(file);

@@ -77,8 +77,9 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
 
 void DesktopProgramStarter::openFolder(const std::filesystem::path& folder, QWidget* parent) {
     const auto failed = [this, folder, over = QPointer<QWidget>(parent)](EditorProblem) {
-        messages_.warning(over.data(), QString::fromUtf8(kProgramName),
-                          QString::fromStdString(FolderNotOpenedMessage(platform::PathText(folder))));
+        messages_.warning(
+            over.data(), QString::fromUtf8(kProgramName),
+            QString::fromStdString(FolderNotOpenedMessage(platform::PathText(folder))));
     };
     if (!opener_.available())
         return failed(EditorProblem::NoOpener);

@@ -1,6 +1,7 @@
 // The commands of the main window without the window: the draw of another
 // phrase, and that a command failing half-way changes nothing.
 
+#include "app/error_messages.h"
 #include "app/phrase_commands.h"
 #include "error_of.h"
 #include "runtime/errors.h"
@@ -116,6 +117,33 @@ TEST(PhraseCommands, RecountOfAnEmptiedFileStoresZero) {
     EXPECT_EQ(state.PhraseCount, 0);
     EXPECT_EQ(state.CurrentIndex, 2);
     EXPECT_EQ(state.PhraseText, "frase 2");
+}
+
+// "Casuale" and "Aggiorna" on a file Notepad saved as "Unicode", and
+// "Aggiorna" on one that PowerShell's `>>` turned to UTF-16 half-way: told,
+// in words that say how to mend it, with the count on show kept.
+TEST(PhraseCommands, ReadUtf16FilesAndTellOfAUtf16Tail) {
+    TempDir dir;
+    dir.write("tesmi.txt", test::Utf16File("citt\u00E0\r\n----\r\n" + Phrases(3)));
+    Module1 state;
+    Recount(state, dir.path());
+    EXPECT_EQ(state.PhraseCount, 4);
+    state.CurrentIndex = 2;
+    ScriptedRandom random({0.0});
+    ASSERT_TRUE(DrawAtRandom(state, dir.path(), random));
+    EXPECT_EQ(state.CurrentIndex, 1);
+    EXPECT_EQ(state.PhraseText, "citt\u00E0");
+
+    dir.write("tesmi.txt", Phrases(2) + test::Utf16File("frase 3\r\n----\r\n", false, false));
+    const auto error = test::ErrorOf([&] { Recount(state, dir.path()); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(state.PhraseCount, 4);
+    EXPECT_EQ(ErrorMessage(*error),
+              "Il file \u201C" + (dir / "tesmi.txt").string() +
+                  "\u201D \u00E8 salvato, in tutto o in parte, in un\u2019altra codifica e non si "
+                  "pu\u00F2 leggere bene.\nAprilo con il Blocco note (o un altro editor di testo) "
+                  "e salvalo di nuovo in UTF-8: \u00ABFile\u00BB, \u00ABSalva con nome\u00BB, "
+                  "Codifica \u00ABUTF-8\u00BB.");
 }
 
 } // namespace

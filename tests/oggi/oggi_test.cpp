@@ -378,6 +378,36 @@ TEST(ZelmoraOggiProgram, ReadsItsFileInAFolderNamedInAnyScript) {
     }
 }
 
+// Files Notepad saved as "Unicode" read as any other, little- or big-endian,
+// printed in UTF-8; one that PowerShell's `>>` turned to UTF-16 half-way is
+// a file that could not be read, said so, and not a success.
+TEST(ZelmoraOggiProgram, ReadsUtf16FilesAndRefusesAUtf16Tail) {
+    TempDir dir;
+    const std::string phrases =
+        CrLfLines({"Per\u00F2 la citt\u00E0", "\u20AC \U0001F600", "----", "Seconda", "----"});
+    for (const bool bigEndian : {false, true}) {
+        dir.write("tesmi.txt", test::Utf16File(phrases, bigEndian));
+        EXPECT_EQ(Today(dir.path(), {}, 101).out, "Seconda\n2 / 2\n");
+        EXPECT_EQ(Today(dir.path(), {}, 100).out,
+                  "Per\u00F2 la citt\u00E0\n\u20AC \U0001F600\n1 / 2\n");
+        // The real program's day is today's: a file of one phrase.
+        dir.write("tesmi.txt", test::Utf16File("Per\u00F2\r\n----\r\n", bigEndian));
+        const test::ProgramRun run = RunProgram(dir.path());
+        EXPECT_EQ(run.out, "Per\u00F2\n1 / 1\n");
+        EXPECT_EQ(run.err, "");
+        EXPECT_EQ(run.exitCode, 0);
+    }
+
+    dir.write("tesmi.txt",
+              CrLfLines({"Prima", "----"}) + test::Utf16File("Nuova\r\n----\r\n", false, false));
+    const test::ProgramRun mixed = RunProgram(dir.path());
+    EXPECT_EQ(mixed.exitCode, kOggiMissing);
+    EXPECT_EQ(mixed.err.rfind("zelmora-oggi: il file \u201C", 0), 0u) << mixed.err;
+    EXPECT_NE(mixed.err.find("in un\u2019altra codifica"), std::string::npos) << mixed.err;
+    EXPECT_NE(mixed.err.find("salvalo di nuovo in UTF-8"), std::string::npos) << mixed.err;
+    EXPECT_EQ(RunProgram(dir.path(), {"-q"}).out, "");
+}
+
 #ifndef _WIN32
 // Whether a pseudo-terminal can be opened, as script(1) needs: not in a bare
 // chroot or a container without /dev/pts.

@@ -1,5 +1,7 @@
 #include "temp_dir.h"
 
+#include "runtime/utf8.h"
+
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
@@ -107,6 +109,21 @@ std::string Phrases(int count) {
     for (int i = 1; i <= count; ++i)
         text += "frase " + std::to_string(i) + "\r\n----\r\n";
     return text;
+}
+
+std::string Utf16File(std::string_view utf8, bool bigEndian, bool mark) {
+    std::string bytes;
+    const auto put = [&](char16_t unit) {
+        const auto low = static_cast<char>(unit & 0xFF);
+        const auto high = static_cast<char>(unit >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    };
+    if (mark)
+        put(0xFEFF);
+    for (const char16_t unit : Utf8ToUtf16(utf8))
+        put(unit);
+    return bytes;
 }
 
 bool RunningAsRoot() {

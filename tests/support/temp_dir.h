@@ -51,6 +51,10 @@ std::string CrLfLines(std::initializer_list<std::string_view> lines);
 // A phrase file of `count` phrases "frase 1", "frase 2", ... in CR LF lines.
 std::string Phrases(int count);
 
+// UTF-8 text as a file saved in UTF-16 (little-endian unless `bigEndian`),
+// with the byte-order mark Notepad puts first unless `mark` is false.
+std::string Utf16File(std::string_view utf8, bool bigEndian = false, bool mark = true);
+
 // Running as root reads every file whatever its permissions, so tests of
 // refused files are skipped there.
 bool RunningAsRoot();

@@ -1,0 +1,216 @@
+// Phrase files saved as UTF-16 ("Unicode" in Notepad, Windows PowerShell's
+// `>` and `Out-File`) and files that turn to UTF-16 part-way (PowerShell's
+// `>>`): the decoding source on its own, judged by the whole text decoded at
+// once, and the phrase routines on such files, judged by the same text in
+// UTF-8.
+
+#include "archive/phrase_archive.h"
+#include "error_of.h"
+#include "fuzz_bodies.h"
+#include "runtime/errors.h"
+#include "runtime/text_source.h"
+#include "runtime/utf8.h"
+#include "temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace zelmora {
+namespace {
+
+using test::CrLfLines;
+using test::TempDir;
+using test::Utf16File;
+
+const std::string kReplacement = "\xEF\xBF\xBD";
+
+// Everything `source` hands out, read into buffers of `bufferSize` bytes.
+std::string ReadAll(ByteSource& source, std::size_t bufferSize) {
+    std::string all;
+    std::vector<char> buffer(bufferSize);
+    while (const std::size_t n = source.read(buffer))
+        all.append(buffer.data(), n);
+    return all;
+}
+
+std::string Bytes(const std::u16string& units, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (const char16_t u : units) {
+        const auto low = static_cast<char>(u & 0xFF);
+        const auto high = static_cast<char>(u >> 8);
+        bytes += bigEndian ? high : low;
+        bytes += bigEndian ? low : high;
+    }
+    return bytes;
+}
+
+// Random UTF-16 of every kind: ASCII with line ends and hyphens, accented
+// letters, the euro sign, surrogate pairs, lone surrogates of both halves;
+// in runs of ASCII of any length when `ascii` (in %) is high.
+std::u16string RandomUnits(std::mt19937& engine, std::size_t length, unsigned ascii = 40) {
+    const std::u16string plain[] = {u"a", u"-", u"\r", u"\n"};
+    const std::u16string other[] = {u"\u00E8", u"\u20AC", u"\U0001F600",
+                                    u"\xD800", u"\xDC00", std::u16string(1, u'\0'),
+                                    u"\u0100", u"\uFF80"};
+    std::u16string units;
+    while (units.size() < length)
+        units += engine() % 100 < ascii ? plain[engine() % std::size(plain)]
+                                        : other[engine() % std::size(other)];
+    return units;
+}
+
+// However the file's reads and the reader's buffers cut the bytes (inside a
+// code unit, between the halves of a pair, across the source's own blocks),
+// what comes out is the whole text decoded at once, the odd last byte of a
+// file cut short as one U+FFFD.
+TEST(TextSource, HandsOnUtf16AsUtf8HoweverTheReadsCutIt) {
+    std::mt19937 engine(30);
+    struct Case {
+        std::u16string units;
+        std::vector<std::size_t> chunks;
+        std::vector<std::size_t> buffers;
+    };
+    std::vector<Case> cases;
+    for (int round = 0; round < 40; ++round)
+        cases.push_back(
+            {RandomUnits(engine, engine() % 24), {1, 2, 3, 5}, {1, 2, 5, 16, 17, 4096}});
+    // Longer than the source's blocks, with reads that end at odd places too.
+    cases.push_back({RandomUnits(engine, 150000), {65535, 65536, 100001}, {7, 65536, 1 << 20}});
+    cases.push_back({RandomUnits(engine, 150000, 98), {65535, 100001}, {7, 65536, 1 << 20}});
+    for (const Case& c : cases) {
+        for (const bool bigEndian : {false, true}) {
+            for (const bool odd : {false, true}) {
+                std::string file = Bytes(c.units, bigEndian);
+                std::string expected = Utf16ToUtf8(c.units);
+                if (odd) {
+                    file += 'x';
+                    expected += kReplacement;
+                }
+                for (const std::size_t chunk : c.chunks) {
+                    for (const std::size_t buffer : c.buffers) {
+                        fuzz::TrickleSource raw(file, chunk);
+                        TextSource text(raw);
+                        const std::string got = ReadAll(text, buffer);
+                        ASSERT_EQ(got, expected) << "reads of " << chunk << ", buffer " << buffer
+                                                 << ", file " << fuzz::Shown(file);
+                        EXPECT_EQ(text.encoding(), bigEndian
+                                                       ? TextSource::Encoding::Utf16BigEndian
+                                                       : TextSource::Encoding::Utf16LittleEndian);
+                        text.rewind();
+                        ASSERT_EQ(ReadAll(text, buffer), expected) << "after rewinding";
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Stray NUL bytes are text like any control character; NUL bytes at every
+// other place are UTF-16, wherever they start and however the reads cut them.
+TEST(TextSource, HandsOnOtherFilesAsTheyStandButRefusesUtf16Text) {
+    using namespace std::string_literals;
+    for (const std::string& file :
+         {""s, "\xFF"s, "\xFE\xFE-"s, "\xEF\xBB\xBF----\r\n"s, "caff\xE8\r\n----\r\n"s, "\0a"s,
+          "zero\0byte\r\n\0\0\r\n\0-\0"s, "a\0b\0c"s}) {
+        SCOPED_TRACE(fuzz::Shown(file));
+        fuzz::TrickleSource raw(file, 1);
+        TextSource text(raw);
+        EXPECT_EQ(ReadAll(text, 3), file);
+        EXPECT_EQ(text.encoding(), TextSource::Encoding::Bytes);
+    }
+    const std::string big(300000, 'a');
+    for (const std::string& file :
+         {"\0\0\0\0\0"s, "a\0b\0c\0"s, "ab\r\n" + Utf16File("c\r\n", false, false),
+          big + Utf16File("Nuova frase\r\n----\r\n", false, false)}) {
+        SCOPED_TRACE(fuzz::Shown(file));
+        for (const std::size_t chunk : {std::size_t{1}, std::size_t{2}, file.size()}) {
+            fuzz::TrickleSource raw(file, chunk);
+            TextSource text(raw);
+            const auto error = test::ErrorOf([&] { ReadAll(text, 4096); });
+            ASSERT_TRUE(error) << "reads of " << chunk;
+            EXPECT_EQ(error->number(), kBadFileFormat);
+            EXPECT_EQ(error->cause(), Cause::PartlyUtf16);
+        }
+    }
+}
+
+// Every kind of line end, separators that are and are not, leading empty
+// lines, letters of every length in UTF-8.
+const std::string kPhrases =
+    CrLfLines({"", "Per\u00F2 la citt\u00E0", "costa 5 \u20AC \U0001F600", "----", "---- ", "-----",
+               "----", "seconda\rriga\nterza", "----", "coda"});
+
+TEST(PhraseArchiveFile, ReadsUtf16FilesAsTheSameTextInUtf8) {
+    TempDir dir;
+    dir.write("utf8.txt", kPhrases);
+    dir.write("le.txt", Utf16File(kPhrases));
+    dir.write("be.txt", Utf16File(kPhrases, true));
+    PhraseCountValue expectedCount;
+    CountPhrases(dir / "utf8.txt", expectedCount);
+    ASSERT_EQ(expectedCount, 3);
+    for (const char* name : {"le.txt", "be.txt"}) {
+        SCOPED_TRACE(name);
+        PhraseCountValue count;
+        CountPhrases(dir / name, count);
+        EXPECT_EQ(count, expectedCount);
+        // Every phrase, the day's of each day, and the failures past the end
+        // with the text they leave.
+        for (std::int64_t n = 0; n <= 6; ++n) {
+            SCOPED_TRACE("phrase " + std::to_string(n));
+            std::string expected = "previous";
+            std::string text = "previous";
+            const int expectedError =
+                test::ErrorNumberOf([&] { LoadPhrase(dir / "utf8.txt", n, expected); });
+            EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(dir / name, n, text); }), expectedError);
+            EXPECT_EQ(text, expected);
+        }
+        const std::string phrase1 = "Per\u00F2 la citt\u00E0\r\ncosta 5 \u20AC \U0001F600";
+        for (const auto& [day, expected] :
+             {std::pair{1, std::string("---- \r\n-----")},
+              std::pair{2, std::string("seconda\r\nriga\r\nterza")}, std::pair{3, phrase1}}) {
+            std::string text;
+            LoadPhrase(dir / name, DayPhraseIndex(count, 1, day), text);
+            EXPECT_EQ(text, expected) << "day " << day;
+        }
+    }
+}
+
+// Some 3.8 MB in UTF-16: several of the scanner's blocks, many of the
+// source's own.
+TEST(PhraseArchiveFile, ReadsALargeUtf16FileAcrossManyBlocks) {
+    TempDir dir;
+    dir.write("tesmi.txt", Utf16File(test::Phrases(150000), true));
+    PhraseCountValue count;
+    CountPhrases(dir / "tesmi.txt", count);
+    EXPECT_EQ(count, 150000);
+    std::string text;
+    LoadPhrase(dir / "tesmi.txt", 123457, text);
+    EXPECT_EQ(text, "frase 123457");
+}
+
+// What Windows PowerShell's `>>` leaves: UTF-16 after the UTF-8 phrases,
+// right after them or far into the file. Counting reads to the end, so it
+// always finds it.
+TEST(PhraseArchiveFile, RefusesAFileThatTurnsToUtf16PartWay) {
+    TempDir dir;
+    const std::string tail = Utf16File("Nuova frase\r\n----\r\n", false, false);
+    dir.write("near.txt", CrLfLines({"Prima", "----"}) + tail);
+    dir.write("far.txt", test::Phrases(200000) + tail);
+    for (const char* name : {"near.txt", "far.txt"}) {
+        SCOPED_TRACE(name);
+        PhraseCountValue count;
+        const auto error = test::ErrorOf([&] { CountPhrases(dir / name, count); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->number(), kBadFileFormat);
+        EXPECT_EQ(error->cause(), Cause::PartlyUtf16);
+        EXPECT_EQ(error->file(), (dir / name).string());
+        std::string text;
+        EXPECT_EQ(test::ErrorNumberOf([&] { LoadPhrase(dir / name, 200001, text); }),
+                  kBadFileFormat);
+    }
+}
+
+} // namespace
+} // namespace zelmora
