@@ -9,7 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -142,8 +142,9 @@ Infomio::Infomio(ProgramStarter& starter, MessageBoxService& messages,
     , messages_(messages) {}
 
 std::filesystem::path Infomio::InstalledGuideOfThisProgram() {
+    // Through Qt's own conversion, whole in any script on every system.
     const std::filesystem::path programs =
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+        QFileInfo(QCoreApplication::applicationDirPath()).filesystemAbsoluteFilePath();
     return (programs / kGuideFromProgram).lexically_normal();
 }
 
@@ -164,9 +165,8 @@ void Infomio::showModal(QWidget* parent) {
     if (result != InfoWindow::MoreInfo)
         return;
 
-    // The guide beside the phrases, as the user keeps it; where the desktop's
-    // editor stands in for notepad and the folder has none, the one installed
-    // with the program.
+    // The guide beside the phrases, as the user keeps it; where the folder
+    // has none, the one installed with the program, whatever the editor.
     RunCommand(messages_, parent, [this, parent] {
         starter_.start({Module1::kReadmeFileName, EditorCall::Missing::Report, installedGuide_},
                        parent);
