@@ -183,7 +183,7 @@ echo "== the guide's line for ~/.bashrc"
 # Run as bash runs it at the end of ~/.bashrc: the phrase when there is a
 # ~/tesmi.txt; nothing, and a status of 0 for the first prompt, when there
 # is none and when zelmora-oggi is not installed (any more).
-line=$(grep -m1 '^ *if command -v zelmora-oggi ' "$prefix/$datafolder/tesmiLeggimi.txt" || true)
+line=$(tr -d '\r' <"$prefix/$datafolder/tesmiLeggimi.txt" | grep -m1 '^ *if command -v zelmora-oggi ' || true)
 if [ -z "$line" ]; then
     fail "the guide gives no guarded line for ~/.bashrc"
 elif [ -x "$prefix/$bindir/zelmora-oggi" ]; then
