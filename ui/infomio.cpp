@@ -8,7 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
-#include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -136,8 +136,9 @@ Infomio::Infomio(ProgramStarter& starter, MessageBoxService& messages,
     , messages_(messages) {}
 
 std::filesystem::path Infomio::installedGuideOfThisProgram() {
+    // Through Qt's own conversion, whole in any script on every system.
     const std::filesystem::path programs =
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+        QFileInfo(QCoreApplication::applicationDirPath()).filesystemAbsoluteFilePath();
     return (programs / kGuideFromProgram).lexically_normal();
 }
 
@@ -158,9 +159,8 @@ void Infomio::showModal(QWidget* parent) {
     if (result != InfoWindow::kMoreInfo)
         return;
 
-    // The guide beside the phrases, as the user keeps it; where the desktop's
-    // editor stands in for notepad and the folder has none, the one installed
-    // with the program.
+    // The guide beside the phrases, as the user keeps it; where the folder
+    // has none, the one installed with the program, whatever the editor.
     RunCommand(messages_, parent, [this, parent] {
         starter_.start({Module1::kReadmeFileName, EditorCall::Missing::Report, installedGuide_},
                        parent);

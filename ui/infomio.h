@@ -16,7 +16,7 @@ namespace zelmora {
 class Infomio {
 public:
     // `installedGuide`: the user's guide as installed with the program, which
-    // the desktop's editor opens for a working folder that holds none.
+    // the editor opens for a working folder that holds none.
     Infomio(ProgramStarter& starter, MessageBoxService& messages,
             std::filesystem::path installedGuide = {});
 

@@ -1,11 +1,14 @@
 #include "ui/program_starter.h"
 
+#include "app/editor_file.h"
 #include "app/error_messages.h"
 #include "app/texts.h"
 #include "runtime/errors.h"
 #include "runtime/platform.h"
 #include "ui/message_box.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
@@ -44,14 +47,18 @@ DesktopProgramStarter::DesktopProgramStarter(MessageBoxService& messages,
     , opener_(inUseAfter) {}
 
 void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
-    std::filesystem::path file = platform::PathFromText(call.file);
+    const std::filesystem::path bare = platform::PathFromText(call.file);
+    std::filesystem::path file = EditorFile({}, bare, call.fallback);
     refuseWhatIsNoFile(file);
+    // The bare name as the user wrote it, or the installed file's whole path.
+    const QString argument =
+        file == bare ? QString::fromStdString(call.file) : QDir::toNativeSeparators(QFileInfo(file).filePath());
 
     // Detached, notepad outlives this program: it writes to the null device,
     // never into an output that may close under it.
     QProcess notepad;
     notepad.setProgram(QStandardPaths::findExecutable(QLatin1String(kNotepad)));
-    notepad.setArguments({QString::fromStdString(call.file)});
+    notepad.setArguments({argument});
     notepad.setStandardInputFile(QProcess::nullDevice());
     notepad.setStandardOutputFile(QProcess::nullDevice());
     notepad.setStandardErrorFile(QProcess::nullDevice());
@@ -61,11 +68,9 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
     const bool canOpen = opener_.available();
     std::error_code ec;
     if (!std::filesystem::exists(file, ec)) {
-        if (!call.fallback.empty() && std::filesystem::is_regular_file(call.fallback, ec))
-            file = call.fallback;
-        else if (call.missing == Missing::Report)
+        if (call.missing == Missing::Report)
             throw platform::NotFoundError(file);
-        else if (canOpen)
+        if (canOpen)
             platform::CreateIfMissing(file);
     }
     if (!canOpen)

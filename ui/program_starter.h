@@ -29,8 +29,8 @@ struct EditorCall {
     // inherits: it finds the file there whatever the folder is called now.
     std::string file;
     Missing missing = Missing::Report;
-    // Opened in its place when it does not exist, where the desktop's editor
-    // stands in for notepad (the guide installed with the program).
+    // Opened in its place, by whatever editor, when nothing stands at the
+    // name (the guide installed with the program; see EditorFile).
     std::filesystem::path fallback;
 };
 

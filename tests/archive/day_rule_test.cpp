@@ -4,10 +4,18 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <set>
 #include <string>
 
 namespace zelmora {
 namespace {
+
+std::set<int> Range(int first, int last) {
+    std::set<int> numbers;
+    for (int n = first; n <= last; ++n)
+        numbers.insert(n);
+    return numbers;
+}
 
 TEST(DayRule, GivesThePhraseOfEachDayOfTheTable) {
     struct Row {
@@ -49,6 +57,29 @@ TEST(DayRule, FourHundredPhrasesReachOnly2To367) {
     }
     EXPECT_EQ(lowest, 2);
     EXPECT_EQ(highest, 367);
+}
+
+// The phrases a year can bring, as the user's guide tells them: day 366 is
+// 31 December of a leap year.
+std::set<int> PhrasesOfAYear(std::int64_t count, int holdDays, int days) {
+    std::set<int> seen;
+    for (int day = 1; day <= days; ++day)
+        seen.insert(DayPhraseIndex(count, holdDays, day));
+    return seen;
+}
+
+TEST(DayRule, LongArchivesAndLongHoldsBringOnlyWhatTheGuideSays) {
+    // 366 phrases: the last one comes, phrase 1 only on a leap year's last day.
+    EXPECT_EQ(PhrasesOfAYear(366, 1, 365), Range(2, 366));
+    EXPECT_EQ(DayPhraseIndex(366, 1, 366), 1);
+    // 367 or more: never phrase 1, nothing after 367, and 367 only on day 366.
+    for (const std::int64_t count : {367, 368, 1000}) {
+        EXPECT_EQ(PhrasesOfAYear(count, 1, 365), Range(2, 366)) << count;
+        EXPECT_EQ(DayPhraseIndex(count, 1, 366), 367) << count;
+    }
+    // 100 phrases a week each: 1 to 53, in a leap year as in any other.
+    EXPECT_EQ(PhrasesOfAYear(100, 7, 365), Range(1, 53));
+    EXPECT_EQ(PhrasesOfAYear(100, 7, 366), Range(1, 53));
 }
 
 TEST(DayRule, StaysWithinThePhrasesForAnyHoldAndCount) {

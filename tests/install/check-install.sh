@@ -4,7 +4,10 @@
 # the AppStream metainfo valid and naming the application id, a copy of the
 # desktop entry made for starting at login as the manual pages tell, the
 # compressed manual pages and changelog, the bash completion of zelmora-oggi,
-# and the installed terminal command running on the installed sample phrases.
+# the guide and the sample phrases where they stay without /usr/share/doc
+# (the window's fallback for the guide among them), the terminal command
+# running on the installed sample phrases, and the guide's line for
+# ~/.bashrc with and without ~/tesmi.txt and zelmora-oggi.
 #
 # usage: check-install.sh CMAKE BUILD_DIR CONFIG APP_ID BINDIR DATADIR DOCDIR MANDIR GUIDE
 # (GUIDE: where the window looks for the installed guide, from BINDIR)
@@ -52,6 +55,8 @@ for size in 16 32 48 64 128 256; do
     expected="$expected $datadir/icons/hicolor/${size}x$size/apps/$id.png"
 done
 expected="$expected $datadir/icons/hicolor/scalable/apps/$id.svg"
+datafolder="$datadir/zelmora"
+expected="$expected $datafolder/tesmiLeggimi.txt $datafolder/tesmi.txt"
 expected="$expected $docdir/tesmiLeggimi.txt $docdir/tesmi.txt"
 expected="$expected $docdir/copyright $docdir/changelog.Debian.gz"
 manpages="$mandir/man1/zelmora.1.gz $mandir/man1/zelmora-oggi.1.gz"
@@ -79,6 +84,9 @@ echo "== desktop-file-validate $desktop"
 if [ -f "$prefix/$desktop" ]; then
     desktop-file-validate "$prefix/$desktop" || fail "desktop-file-validate reported errors"
     grep -qx "Icon=$id" "$prefix/$desktop" || fail "the desktop entry's Icon is not $id"
+    # A copy left in ~/.config/autostart after the package is removed is then
+    # skipped, not started in vain.
+    grep -qx "TryExec=zelmora" "$prefix/$desktop" || fail "the desktop entry has no TryExec=zelmora"
 fi
 
 echo "== the desktop entry copied for starting at login, with -C and giorni"
@@ -141,21 +149,60 @@ if [ -f "$prefix/$metainfo" ]; then
         fail "the metainfo does not launch $id.desktop"
 fi
 
-echo "== the guide where the installed window looks for it"
-# "Altre INFO" in a folder without tesmiLeggimi.txt opens the installed one,
-# found from the folder of the installed program.
+echo "== the guide and the sample phrases without /usr/share/doc"
+# The documentation folder only links to the program's data; systems that
+# strip it (dpkg path excludes, containers) still have the guide that "Altre
+# INFO" opens for a folder without one, and the sample phrases.
+for file in tesmiLeggimi.txt tesmi.txt; do
+    [ -L "$prefix/$docdir/$file" ] || fail "$docdir/$file is not a link"
+    cmp -s "$prefix/$docdir/$file" "$prefix/$datafolder/$file" ||
+        fail "$docdir/$file does not lead to $datafolder/$file"
+done
+rm -rf "${prefix:?}/$docdir"
+case "$bindir/$guide" in
+*/../"$datafolder"/tesmiLeggimi.txt) ;;
+*) fail "the window looks for the guide at $bindir/$guide, not in $datafolder" ;;
+esac
 [ -f "$prefix/$bindir/$guide" ] || fail "no guide at $bindir/$guide, where the window looks"
+grep -q 'tesmi\.txt' "$prefix/$datafolder/tesmiLeggimi.txt" || fail "the guide does not name the sample file"
+grep -q "$datafolder/tesmi.txt" "$prefix/$datafolder/tesmiLeggimi.txt" ||
+    fail "the guide does not say where the sample phrases are"
 
 echo "== installed zelmora-oggi on the installed sample phrases"
-if [ -x "$prefix/$bindir/zelmora-oggi" ] && [ -f "$prefix/$docdir/tesmi.txt" ]; then
+if [ -x "$prefix/$bindir/zelmora-oggi" ] && [ -f "$prefix/$datafolder/tesmi.txt" ]; then
     # shellcheck disable=SC2086 # the emulator is a command and its options
-    if output=$(cd "$prefix/$docdir" && ${ZELMORA_EMULATOR:-} "$prefix/$bindir/zelmora-oggi" 2>&1); then
+    if output=$(cd "$prefix/$datafolder" && ${ZELMORA_EMULATOR:-} "$prefix/$bindir/zelmora-oggi" 2>&1); then
         printf '%s\n' "$output"
         [ -n "$output" ] || fail "zelmora-oggi printed nothing"
     else
         printf '%s\n' "$output"
         fail "zelmora-oggi failed on the installed tesmi.txt"
     fi
+fi
+
+echo "== the guide's line for ~/.bashrc"
+# Run as bash runs it at the end of ~/.bashrc: the phrase when there is a
+# ~/tesmi.txt; nothing, and a status of 0 for the first prompt, when there
+# is none and when zelmora-oggi is not installed (any more).
+line=$(tr -d '\r' <"$prefix/$datafolder/tesmiLeggimi.txt" | grep -m1 '^ *if command -v zelmora-oggi ' || true)
+if [ -z "$line" ]; then
+    fail "the guide gives no guarded line for ~/.bashrc"
+elif [ -x "$prefix/$bindir/zelmora-oggi" ]; then
+    mkdir -p "$prefix/bashrc/bin" "$prefix/bashrc/home" "$prefix/bashrc/none"
+    printf '#!/bin/sh\nexec %s "%s" "$@"\n' "${ZELMORA_EMULATOR:-}" "$prefix/$bindir/zelmora-oggi" \
+        >"$prefix/bashrc/bin/zelmora-oggi"
+    chmod +x "$prefix/bashrc/bin/zelmora-oggi"
+    bashrc() { # FOLDER_ON_PATH HOME
+        (cd / && PATH="$1:/usr/bin:/bin" HOME="$2" bash --norc -c "$line" 2>&1; echo "status $?")
+    }
+    result=$(bashrc "$prefix/bashrc/bin" "$prefix/bashrc/home")
+    [ "$result" = "status 0" ] || fail "without ~/tesmi.txt the line gives: $result"
+    result=$(bashrc "$prefix/bashrc/none" "$prefix/bashrc/home")
+    [ "$result" = "status 0" ] || fail "without zelmora-oggi the line gives: $result"
+    printf 'Una frase per il terminale.\n----\n' >"$prefix/bashrc/home/tesmi.txt"
+    result=$(bashrc "$prefix/bashrc/bin" "$prefix/bashrc/home")
+    [ "$result" = "$(printf 'Una frase per il terminale.\nstatus 0')" ] ||
+        fail "with ~/tesmi.txt the line gives: $result"
 fi
 
 if [ "$failures" -ne 0 ]; then

@@ -519,6 +519,21 @@ timeout 60 xdotool search --sync --onlyvisible --name '^tesmiLeggimi\.txt - ' >/
 shot 5-guide
 win 60 taskkill /f /im notepad.exe >/dev/null
 
+step "Altre INFO in a folder without the guide: the installed one in Notepad"
+# Notepad would offer to create an empty one; the guide beside zelmora.exe
+# opens instead, and nothing is made in the folder.
+mv "$folder/tesmiLeggimi.txt" "$work/guide-aside"
+click_main 456 240 16 16
+window "INFO" >/dev/null || fail "no info window"
+xdotool key Tab Return
+gone "INFO"
+timeout 60 xdotool search --sync --onlyvisible --name '^tesmiLeggimi\.txt - ' >/dev/null ||
+    fail "Altre INFO did not open the installed guide in Notepad"
+shot 5-installed-guide
+win 60 taskkill /f /im notepad.exe >/dev/null
+[ ! -e "$folder/tesmiLeggimi.txt" ] || fail "Altre INFO made a guide in the folder"
+mv "$work/guide-aside" "$folder/tesmiLeggimi.txt"
+
 step "OK ends the program"
 click_main 344 232 65 33
 status=0

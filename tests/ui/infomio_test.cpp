@@ -153,10 +153,10 @@ TEST_F(InfomioTest, EditorThatCannotStartIsReportedAfterClosingAndRunGoesOn) {
     EXPECT_FALSE(open([&](QDialog& window) { button(window, u"OK"_s)->click(); }));
 }
 
-// notepad gets the bare name whatever the folder holds; the installed guide
-// is only the desktop editor's stand-in for a folder without one.
+// The window names the guide by its bare name; the installed guide is the
+// stand-in the starter opens for a folder without one.
 TEST_F(InfomioTest, AltreInfoNamesTheInstalledGuideOnlyAsTheFallback) {
-    const std::filesystem::path installed = "/usr/share/doc/zelmora/tesmiLeggimi.txt";
+    const std::filesystem::path installed = "/usr/share/zelmora/tesmiLeggimi.txt";
     Infomio withGuide{doubles.starter, doubles.messages, installed};
     WhenModalOpens([](QWidget* modal) { modal->findChild<QPushButton*>(u"altreinfo"_s)->click(); });
     withGuide.showModal(&mainWindow);

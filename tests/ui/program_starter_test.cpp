@@ -4,6 +4,7 @@
 #include "error_of.h"
 #include "qt_doubles.h"
 #include "runtime/errors.h"
+#include "runtime/platform.h"
 #include "temp_dir.h"
 #include "ui/program_starter.h"
 
@@ -44,6 +45,33 @@ TEST(DesktopProgramStarter, StartsNotepadOnTheBareNameInTheWorkingFolder) {
     starter.start({"nome con spazi; $HOME.txt", Missing::Report, {}}, nullptr);
     EXPECT_EQ(notepad.WaitForReport(), std::filesystem::canonical(work.path()).string() +
                                            "\n1\nnome con spazi; $HOME.txt\n");
+}
+
+// A folder without a guide of its own gets the installed one, notepad too
+// (which would otherwise offer to create an empty file); a guide in the
+// folder keeps its bare name.
+TEST(DesktopProgramStarter, NotepadGetsTheInstalledGuideWhereTheFolderHasNone) {
+    FakeNotepad notepad;
+    TempDir work;
+    InWorkingFolder here(work.path());
+    TempDir data;
+    const auto installed = data / "tesmiLeggimi.txt";
+    test::WriteFile(installed, "Guida\r\n");
+    RecordingMessages messages;
+    DesktopProgramStarter starter(messages);
+    starter.start({"tesmiLeggimi.txt", Missing::Report, installed}, nullptr);
+    const std::string report = notepad.WaitForReport();
+    const std::string folder = std::filesystem::canonical(work.path()).string() + "\n1\n";
+    ASSERT_EQ(report.substr(0, folder.size()), folder);
+    // The whole path as the system writes it.
+    EXPECT_EQ(
+        platform::PathFromText(report.substr(folder.size(), report.size() - folder.size() - 1)),
+        installed.lexically_normal().make_preferred());
+    EXPECT_FALSE(work.exists("tesmiLeggimi.txt"));
+
+    work.write("tesmiLeggimi.txt", "La mia guida\r\n");
+    starter.start({"tesmiLeggimi.txt", Missing::Report, installed}, nullptr);
+    EXPECT_EQ(notepad.WaitForReport(), folder + "tesmiLeggimi.txt\n");
 }
 
 // Without notepad, a file that is missing and not to be made is reported by
