@@ -51,8 +51,8 @@ void DesktopProgramStarter::start(const EditorCall& call, QWidget* parent) {
     std::filesystem::path file = EditorFile({}, bare, call.fallback);
     refuseWhatIsNoFile(file);
     // The bare name as the user wrote it, or the installed file's whole path.
-    const QString argument =
-        file == bare ? QString::fromStdString(call.file) : QDir::toNativeSeparators(QFileInfo(file).filePath());
+    const QString argument = file == bare ? QString::fromStdString(call.file)
+                                          : QDir::toNativeSeparators(QFileInfo(file).filePath());
 
     // Detached, notepad outlives this program: it writes to the null device,
     // never into an output that may close under it.
