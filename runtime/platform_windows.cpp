@@ -329,7 +329,7 @@ std::filesystem::path FolderFromArgument(std::string_view utf8) {
 }
 
 std::optional<std::string> EnvironmentText(const char* name) {
-    const std::wstring wideName = wide(name);
+    const std::wstring wideName = Wide(name);
     const DWORD size = GetEnvironmentVariableW(wideName.c_str(), nullptr, 0);
     if (size == 0)
         return std::nullopt;
