@@ -221,7 +221,7 @@ void Opener::open(const std::filesystem::path& file, Failed failed) {
     process->start();
 }
 
-QStringList SansSerifFaces() {
+QStringList SansSerifFaces(qreal) {
     return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
             QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
 }

@@ -7,6 +7,7 @@
 
 #include "app/version.h"
 #include "qt_doubles.h"
+#include "ui/desktop.h"
 #include "ui/dialog.h"
 #include "ui/form1.h"
 #include "ui/infomio.h"
@@ -29,6 +30,8 @@ constexpr double kScales[] = {1.0, 1.25, 1.5, 2.0};
 // The width and height `text` takes on a screen scaled by `scale`, with
 // `font` at that scale and hinted in full, in that screen's pixels.
 QSizeF textSize(const QString& text, QFont font, double scale) {
+    // In the faces the program takes on such a screen.
+    font.setFamilies(desktop::SansSerifFaces(scale));
     font.setPointSizeF(font.pointSizeF() * scale);
     font.setHintingPreference(QFont::PreferFullHinting);
     // At 96 dots per inch, whatever the test's screen says.
@@ -37,6 +40,12 @@ QSizeF textSize(const QString& text, QFont font, double scale) {
     page.setDotsPerMeterY(3780);
     const QFontMetricsF metrics(font, &page);
     return {metrics.horizontalAdvance(text), metrics.height()};
+}
+
+// The face a font of the program resolves to at `scale`.
+std::string family(QFont font, double scale) {
+    font.setFamilies(desktop::SansSerifFaces(scale));
+    return QFontInfo(font).family().toStdString();
 }
 
 // Where a control draws its text: a button inside its bevel, a label inside
@@ -74,7 +83,7 @@ std::vector<std::string> misfits(const QWidget& window, const char* skip = "") {
                 " %: needs " + std::to_string(needed.width()) + " x " +
                 std::to_string(needed.height()) + " in " + std::to_string(room.width() * scale) +
                 " x " + std::to_string(room.height() * scale) + " (" +
-                QFontInfo(control->font()).family().toStdString() + ")");
+                family(control->font(), scale) + ")");
         }
     }
     return found;
