@@ -50,14 +50,14 @@ windows: windows-qt
 # zelmora-VERSION-windows.zip, here, from the same build as make windows
 # (no tests but one): the installer is then tried in a fresh Wine prefix on
 # a virtual screen (tests/install/check-windows-installer.sh), which leaves
-# a picture of each window in build-windows/installer-test/.
+# a picture of each installer page in build-windows/installer-test/.
 windows-package: windows-qt
 	rm -f zelmora-*-setup.exe zelmora-*-windows.zip build-windows/zelmora-*-setup.exe \
 		build-windows/zelmora-*-windows.zip
 	@cmake --build --preset windows --parallel $(JOBS) --target windows-package
 	cp build-windows/zelmora-*-setup.exe build-windows/zelmora-*-windows.zip .
 	tests/install/check-windows-installer.sh zelmora-*-setup.exe zelmora-*-windows.zip \
-		build-windows/installer-test
+		build-windows/packaging/windows/files.nsh build-windows/installer-test
 
 # The same without Qt, for a machine that cannot build it: the libraries,
 # zelmora-oggi and their tests.

@@ -84,8 +84,9 @@ if(ZELMORA_HARDEN AND NOT MSVC AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
     endif()
 endif()
 
-# zelmora_windows_program(TARGET DESCRIPTION): on Windows, the program's icon
-# and the version information Explorer shows (packaging/windows/version.rc.in).
+# zelmora_windows_program(TARGET DESCRIPTION): on Windows, the program's icon,
+# the version information Explorer shows (packaging/windows/version.rc.in) and
+# the application manifest (packaging/windows/zelmora.manifest).
 function(zelmora_windows_program target description)
     if(NOT WIN32)
         return()
@@ -94,8 +95,15 @@ function(zelmora_windows_program target description)
     set(ZELMORA_RC_NAME ${target})
     set(ZELMORA_RC_DESCRIPTION ${description})
     set(ZELMORA_RC_ICON ${PROJECT_SOURCE_DIR}/packaging/windows/zelmora.ico)
+    set(ZELMORA_RC_VERSION4 ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.0.0)
+    set(ZELMORA_RC_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/${target}.manifest)
+    configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/zelmora.manifest
+        ${ZELMORA_RC_MANIFEST} @ONLY)
     configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/version.rc.in
         ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc @ONLY)
+    # windres does not see the files a resource script names.
+    set_property(SOURCE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc APPEND PROPERTY
+        OBJECT_DEPENDS ${ZELMORA_RC_ICON} ${ZELMORA_RC_MANIFEST})
     target_sources(${target} PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/${target}.rc)
 endfunction()
 

@@ -93,10 +93,10 @@ private:
     QObject watched_;
 };
 
-// The faces the windows' text is drawn in, best first: "MS Sans Serif"
-// where there is one, else the nearest sans-serif faces this system draws
-// well at the windows' small sizes.
-QStringList SansSerifFaces();
+// The faces the windows' text is drawn in on a screen scaled by `scale`,
+// best first: "MS Sans Serif" where this system draws it at that scale, else
+// the nearest sans-serif faces it draws well at the windows' small sizes.
+QStringList SansSerifFaces(qreal scale);
 
 // Shows `window`, a dialog with no icon of its own, without any icon in its
 // title bar (Windows would draw the program's there). Call it once the

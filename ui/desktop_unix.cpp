@@ -295,7 +295,7 @@ void Opener::openFolder(const std::filesystem::path& folder, Failed failed) {
     open(folder, std::move(failed));
 }
 
-QStringList SansSerifFaces() {
+QStringList SansSerifFaces(qreal) {
     return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
             QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")};
 }

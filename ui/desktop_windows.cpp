@@ -187,13 +187,20 @@ void Opener::openFolder(const std::filesystem::path& folder, Failed failed) {
         QTimer::singleShot(0, &watched_, [failed] { failed(EditorProblem::OpenerFailed); });
 }
 
-QStringList SansSerifFaces() {
-    // Windows' own faces first. Liberation Sans, the Linux choice, is left
-    // out: at 8.25 points (11 pixels) Wine draws it fully hinted, and the
-    // one-pixel stem of a capital I vanishes ("scegli PR MO P ANO"); a
-    // bare Qt program shows the same. DejaVu Sans keeps it.
-    return {QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-            QStringLiteral("Tahoma"), QStringLiteral("Segoe UI"), QStringLiteral("DejaVu Sans")};
+QStringList SansSerifFaces(qreal scale) {
+    // "MS Sans Serif" is a bitmap face, drawn for 100 % alone: on a screen
+    // scaled up the nearest of its few sizes is taken, larger than asked and
+    // not bold, and "Aggiorna" lost letters at both edges of its button.
+    // There "Microsoft Sans Serif", the same face made scalable, on every
+    // Windows; Tahoma where there is none (Wine). Liberation Sans, the
+    // Linux choice, is left out: at 8.25 points (11 pixels) Wine draws it
+    // fully hinted, and the one-pixel stem of a capital I vanishes ("scegli
+    // PR MO P ANO"); a bare Qt program shows the same. DejaVu Sans keeps it.
+    QStringList faces{QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Tahoma"),
+                      QStringLiteral("Segoe UI"), QStringLiteral("DejaVu Sans")};
+    if (scale <= 1.0)
+        faces.prepend(QStringLiteral("MS Sans Serif"));
+    return faces;
 }
 
 void DropTitleBarIcon(QWidget& window) {

@@ -73,7 +73,8 @@ QPixmap PicturePixmap(const QString& file, QSize size, const QWidget& window) {
 
 QFont SansFont(double pointSize, bool bold) {
     QFont font;
-    font.setFamilies(desktop::SansSerifFaces());
+    // The screens' largest scale: a window may be moved to any of them.
+    font.setFamilies(desktop::SansSerifFaces(qApp->devicePixelRatio()));
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);

@@ -93,12 +93,10 @@ WindowProgram::WindowProgram() {
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kAppId));
 
     // Everything the program says is Italian, whatever the desktop's
-    // language: Qt's own dialogs (the colour picker) too. A Windows program
-    // carries the translation inside; on Linux it comes with Qt.
-    const QLocale italian(QLocale::Italian);
-    if (qtTexts_.load(italian, QStringLiteral("qtbase"), QStringLiteral("_"),
-                      QStringLiteral(":/translations")) ||
-        qtTexts_.load(italian, QStringLiteral("qtbase"), QStringLiteral("_"),
+    // language: Qt's own colour dialog on Linux too, through the translation
+    // installed with Qt. On Windows the colour dialog is Windows' own and no
+    // Qt dialog is left to translate: the program carries none.
+    if (qtTexts_.load(QLocale(QLocale::Italian), QStringLiteral("qtbase"), QStringLiteral("_"),
                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts_);
 }

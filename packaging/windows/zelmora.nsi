@@ -1,29 +1,47 @@
 ; Zelmora's Windows installer, built by the target windows-package
 ; (packaging/windows/CMakeLists.txt), which defines VERSION, VERSION4, STAGE
-; (the folder of the files to install), ICON and OUTFILE.
+; (the folder of the files to install), FILES (files.nsh, the list of those
+; files, made from STAGE), ICON and OUTFILE.
 ;
 ; For the user who runs it only, into %LOCALAPPDATA%\Programs\Zelmora: no
 ; administrator is needed, and everything the installation makes (the
 ; programs, the shortcuts, the entry of "Programs and Features" in HKCU)
 ; belongs to that one user. /S installs silently, /D=FOLDER chooses the
-; folder, /AVVIO=0 leaves out the phrase at every sign-in (/AVVIO=1 puts it
-; in); without /AVVIO an installation over an earlier one keeps its choice.
+; folder, /AVVIO=0 or 1 leaves out or puts in the phrase at every sign-in,
+; /DESKTOP=0 or 1 the shortcut on the desktop.
+;
+; One installation at a time: a new version goes into the folder of the
+; one installed, and a folder other than that one is refused while the
+; earlier programs are there, so that no copy is ever left without an entry
+; that removes it.
+;
+; An installation over an earlier one keeps every shortcut the user kept,
+; as the user left it (its working folder, its arguments: the guide tells
+; how to change them), and makes only those that are missing. Where the
+; Startup or the desktop shortcut is, is the user's last choice, made here
+; or in Zelmora's own menu (which makes and removes the same Startup
+; shortcut), or by deleting it.
 ;
 ; The program writes nothing beside itself: what the user keeps (tesmi.txt,
 ; opzioni.txt) lives in Documenti\Zelmora, the working folder of the
 ; shortcuts, which neither a new installation nor the uninstaller ever
 ; overwrites or removes.
 ;
-; Exit statuses (the same numbers as Windows' own errors), also in
-; LEGGIMI.txt and README.md:
-;   0     done
-;   1     cancelled by the user on a page of the installer
-;   2     stopped half-way (a file that could not be written); the entry of
-;         "Programs and Features" is there, to install again or uninstall
-;   32    Zelmora is running from the installation folder: nothing was changed
-;   87    /AVVIO= with a value other than 0 or 1: nothing was changed
-;   1150  Windows older than 10
-;   1638  an earlier installation for all users is there: nothing was changed
+; The exit statuses, the same numbers as Windows' own errors. LEGGIMI.txt
+; takes the lines between the two markers as they stand (CMakeLists.txt),
+; and README.md points there.
+; BEGIN EXIT STATUSES
+;     0      installazione riuscita
+;     1      annullata dall'utente
+;     2      interrotta: un file non si è potuto scrivere (Zelmora resta
+;            in Impostazioni > App: installalo di nuovo o disinstallalo)
+;     32     Zelmora è aperto: chiudilo e riprova (nulla è cambiato)
+;     87     /AVVIO= o /DESKTOP= con un valore diverso da 0 e 1 (nulla è
+;            cambiato)
+;     1150   Windows è più vecchio di Windows 10
+;     1638   Zelmora è già installato in un'altra cartella: installalo
+;            in quella, oppure disinstallalo prima (nulla è cambiato)
+; END EXIT STATUSES
 ; The uninstaller copies itself away and returns 0 at once; its own status
 ; (0, 32, or 2 for files it could not remove) is seen by whoever starts it
 ; with _?=FOLDER, which waits for it.
@@ -39,16 +57,14 @@ RequestExecutionLevel user
 !define PUBLISHER "Gli autori di Zelmora"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zelmora"
 !define UNINSTALLER "disinstalla.exe"
-; The choice of the phrase at every sign-in, 1 or 0, kept in the entry for
-; the next installation.
-!define STARTUP_VALUE "AvvioAutomatico"
 !define STARTUP_SHORTCUT "$SMSTARTUP\${PRODUCT}.lnk"
 !define MENU_SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
+!define DESKTOP_SHORTCUT "$DESKTOP\${PRODUCT}.lnk"
 
 !define EXIT_RUNNING 32 ; ERROR_SHARING_VIOLATION
 !define EXIT_BAD_OPTION 87 ; ERROR_INVALID_PARAMETER
 !define EXIT_OLD_WINDOWS 1150 ; ERROR_OLD_WIN_VERSION
-!define EXIT_ALL_USERS 1638 ; ERROR_PRODUCT_VERSION
+!define EXIT_INSTALLED_ELSEWHERE 1638 ; ERROR_PRODUCT_VERSION
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
@@ -66,16 +82,21 @@ InstallDirRegKey HKCU "${UNINSTALL_KEY}" "InstallLocation"
 !include LogicLib.nsh
 !include Sections.nsh
 !include WinVer.nsh
+!include "${FILES}"
 
-; The user's folder of phrases, Documenti\Zelmora: the working folder of both
+; The user's folder of phrases, Documenti\Zelmora: the working folder of the
 ; shortcuts.
 Var PhraseFolder
+; The folder of the installation already there, or "" for a first one.
+Var Installed
 ; The uninstaller's last words about that folder.
 Var Kept
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
+; The Italian default puts a blank before the question mark.
+!define MUI_ABORTWARNING_TEXT "Vuoi davvero interrompere l'installazione di ${PRODUCT}?"
 ; A folder named in a text, such as Documenti\Zelmora, has a line of its
 ; own: dialogs break a line also at a backslash (as seen under Wine).
 !define MUI_WELCOMEPAGE_TEXT "Questa procedura installerà ${PRODUCT} ${VERSION} soltanto \
@@ -84,10 +105,10 @@ Var Kept
     non li tocca.$\r$\n$\r$\n$_CLICK"
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_COMPONENTSPAGE_SMALLDESC
-!define MUI_COMPONENTSPAGE_TEXT_TOP "Puoi togliere la frase a ogni accesso anche in seguito: \
+!define MUI_COMPONENTSPAGE_TEXT_TOP "Puoi cambiare queste scelte anche in seguito: \
     LEGGIMI.txt spiega come. $(^ClickNext)"
 !insertmacro MUI_PAGE_COMPONENTS
-!define MUI_PAGE_CUSTOMFUNCTION_LEAVE EnsureClosed
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE FolderChosen
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
@@ -181,16 +202,61 @@ FunctionEnd
 ; flag says one was not.
 Function PhraseFolderReady
     ${If} ${Errors}
-        Push "Non è stato possibile preparare la cartella delle tue frasi o il suo \
+        Push "Non è stato possibile preparare la cartella delle tue frasi o un suo \
             collegamento:$\r$\n$PhraseFolder$\r$\n$\r$\nControlla la cartella, poi installa di \
             nuovo."
         Call Failed
     ${EndIf}
 FunctionEnd
 
+; SHORTCUT PATH: the shortcut to Zelmora at PATH, working in the folder of
+; phrases, made only where there is none: one the user changed stays as it
+; is.
+!macro SHORTCUT PATH
+    ${IfNot} ${FileExists} "${PATH}"
+        ClearErrors
+        SetOutPath "$PhraseFolder"
+        CreateShortcut "${PATH}" "$INSTDIR\zelmora.exe" "" \
+            "$INSTDIR\zelmora.exe" 0 SW_SHOWNORMAL "" "La frase del giorno"
+        Call PhraseFolderReady
+        SetOutPath "$INSTDIR"
+    ${EndIf}
+!macroend
+
+; One installation at a time: a folder other than the installed one is
+; refused while the programs of that one are there (its folder, without an
+; entry, would stay for ever). An entry whose programs are gone leaves
+; nothing behind.
+Function OneInstallation
+    ${If} $Installed == ""
+    ${OrIf} $Installed == $INSTDIR
+        Return
+    ${EndIf}
+    ${IfNot} ${FileExists} "$Installed\zelmora.exe"
+    ${AndIfNot} ${FileExists} "$Installed\${UNINSTALLER}"
+        Return
+    ${EndIf}
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${PRODUCT} è già installato nella cartella:$\r$\n\
+        $Installed$\r$\n$\r$\nInstallalo di nuovo in quella cartella, oppure disinstallalo \
+        prima da Impostazioni > App e poi scegli la cartella che vuoi." /SD IDOK
+    ${If} ${Silent}
+        SetErrorLevel ${EXIT_INSTALLED_ELSEWHERE}
+        Quit
+    ${EndIf}
+    ; Back on the folder page.
+    Abort
+FunctionEnd
+
+Function FolderChosen
+    Call OneInstallation
+    Call EnsureClosed
+FunctionEnd
+
 Section "${PRODUCT}" ProgramSection
     SectionIn RO
-    ; The folder may have changed since the page that asked for it.
+    ; The folder may have changed since the page that asked for it, or have
+    ; come with /D=.
+    Call OneInstallation
     Call EnsureClosed
     ; The uninstaller and the entry of "Programs and Features" come first:
     ; an installation stopped half-way (a file that cannot be written) can
@@ -210,20 +276,14 @@ Section "${PRODUCT}" ProgramSection
     WriteRegStr HKCU "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\${UNINSTALLER}" /S'
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "NoRepair" 1
-    ; Earlier versions kept there where the Start-menu shortcut went (an
+    ; Earlier versions kept there where the Start-menu shortcut went and the
+    ; choice of the Startup one, which the shortcut itself now tells (an
     ; error flag of a value that is not there).
     DeleteRegValue HKCU "${UNINSTALL_KEY}" "ZelmoraShortcut"
+    DeleteRegValue HKCU "${UNINSTALL_KEY}" "AvvioAutomatico"
 
     ClearErrors
-    File "${STAGE}\zelmora.exe"
-    File "${STAGE}\zelmora-oggi.exe"
-    File "${STAGE}\tesmiLeggimi.txt"
-    File "${STAGE}\LEGGIMI.txt"
-    File "${STAGE}\LICENSE.txt"
-    File "${STAGE}\AVVISO-QT.txt"
-    File "${STAGE}\LGPL-3.txt"
-    File "${STAGE}\GPL-3.txt"
-    File "${STAGE}\COPYRIGHT-QT.txt"
+    !insertmacro SHIPPED_FILES_INSTALL
     Call ProgramFilesWritten
     ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
     WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
@@ -237,29 +297,27 @@ Section "${PRODUCT}" ProgramSection
     File "${STAGE}\tesmiLeggimi.txt"
     File "${STAGE}\tesmi.txt"
     SetOverwrite on
-    ; The working folder of a shortcut is the output folder of the moment.
-    CreateShortcut "${MENU_SHORTCUT}" "$INSTDIR\zelmora.exe" "" \
-        "$INSTDIR\zelmora.exe" 0 SW_SHOWNORMAL "" "La frase del giorno"
     Call PhraseFolderReady
     SetOutPath "$INSTDIR"
+    !insertmacro SHORTCUT "${MENU_SHORTCUT}"
 SectionEnd
 
 Section "Mostra la frase del giorno a ogni accesso" StartupSection
-    ClearErrors
-    SetOutPath "$PhraseFolder"
-    CreateShortcut "${STARTUP_SHORTCUT}" "$INSTDIR\zelmora.exe" "" \
-        "$INSTDIR\zelmora.exe" 0 SW_SHOWNORMAL "" "La frase del giorno"
-    Call PhraseFolderReady
-    SetOutPath "$INSTDIR"
-    WriteRegDWORD HKCU "${UNINSTALL_KEY}" "${STARTUP_VALUE}" 1
+    !insertmacro SHORTCUT "${STARTUP_SHORTCUT}"
 SectionEnd
 
-; Left out, the phrase at every sign-in goes also where an earlier
-; installation had put it.
-Section "-StartupLeftOut"
+Section /o "Collegamento sul desktop" DesktopSection
+    !insertmacro SHORTCUT "${DESKTOP_SHORTCUT}"
+SectionEnd
+
+; A shortcut left out goes also where an earlier installation, or Zelmora,
+; had made it.
+Section "-LeftOut"
     ${IfNot} ${SectionIsSelected} ${StartupSection}
         Delete "${STARTUP_SHORTCUT}"
-        WriteRegDWORD HKCU "${UNINSTALL_KEY}" "${STARTUP_VALUE}" 0
+    ${EndIf}
+    ${IfNot} ${SectionIsSelected} ${DesktopSection}
+        Delete "${DESKTOP_SHORTCUT}"
     ${EndIf}
 SectionEnd
 
@@ -268,7 +326,36 @@ SectionEnd
         "Il programma, con il suo collegamento nel menu Start."
     !insertmacro MUI_DESCRIPTION_TEXT ${StartupSection} \
         "Zelmora si apre da solo ogni volta che entri in Windows, con la frase del giorno."
+    !insertmacro MUI_DESCRIPTION_TEXT ${DesktopSection} \
+        "Un collegamento a Zelmora sul desktop."
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
+
+; CHOOSE OPTION SECTION SHORTCUT: a shortcut put in or left out: OPTION0 or
+; OPTION1 when given; over an earlier installation, as the user left it
+; (there or not); otherwise as the section says (Startup on, desktop off).
+!macro CHOOSE OPTION SECTION SHORTCUT
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "${OPTION}" $1
+    ${If} ${Errors}
+        ${If} $Installed != ""
+            ${If} ${FileExists} "${SHORTCUT}"
+                !insertmacro SelectSection ${SECTION}
+            ${Else}
+                !insertmacro UnselectSection ${SECTION}
+            ${EndIf}
+        ${EndIf}
+    ${ElseIf} $1 == "0"
+        !insertmacro UnselectSection ${SECTION}
+    ${ElseIf} $1 == "1"
+        !insertmacro SelectSection ${SECTION}
+    ${Else}
+        MessageBox MB_OK|MB_ICONSTOP "Opzione sconosciuta: ${OPTION}$1. Scrivi ${OPTION}0 \
+            per non avere il collegamento, ${OPTION}1 per averlo." /SD IDOK
+        SetErrorLevel ${EXIT_BAD_OPTION}
+        Quit
+    ${EndIf}
+!macroend
 
 Function .onInit
     ; Qt 6 runs on Windows 10 and later only.
@@ -278,46 +365,9 @@ Function .onInit
         SetErrorLevel ${EXIT_OLD_WINDOWS}
         Quit
     ${EndIf}
-    ; Earlier versions could install for all users. Such an installation
-    ; stays whole: only an administrator can remove it, and a second copy for
-    ; this user would leave two entries and two programs.
-    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "UninstallString"
-    ${If} $0 != ""
-        MessageBox MB_OK|MB_ICONSTOP "${PRODUCT} è già installato per tutti gli utenti di \
-            questo computer.$\r$\n$\r$\nDisinstallalo prima da Impostazioni > App (servono i \
-            diritti di amministratore), poi avvia di nuovo questa installazione." /SD IDOK
-        SetErrorLevel ${EXIT_ALL_USERS}
-        Quit
-    ${EndIf}
-    Call ChooseStartup
-FunctionEnd
-
-; The phrase at every sign-in: /AVVIO=0 or 1 when given; otherwise the
-; choice of the earlier installation, which the user may also have undone
-; by deleting the shortcut (LEGGIMI.txt says how); otherwise on.
-Function ChooseStartup
-    ${GetParameters} $0
-    ClearErrors
-    ${GetOptions} $0 "/AVVIO=" $1
-    ${IfNot} ${Errors}
-        ${If} $1 == "0"
-            !insertmacro UnselectSection ${StartupSection}
-        ${ElseIf} $1 != "1"
-            MessageBox MB_OK|MB_ICONSTOP "Opzione sconosciuta: /AVVIO=$1. Scrivi /AVVIO=0 per \
-                non vedere la frase a ogni accesso, /AVVIO=1 per vederla." /SD IDOK
-            SetErrorLevel ${EXIT_BAD_OPTION}
-            Quit
-        ${EndIf}
-        Return
-    ${EndIf}
-    ClearErrors
-    ReadRegDWORD $1 HKCU "${UNINSTALL_KEY}" "${STARTUP_VALUE}"
-    ${IfNot} ${Errors}
-        ${If} $1 == 0
-        ${OrIfNot} ${FileExists} "${STARTUP_SHORTCUT}"
-            !insertmacro UnselectSection ${StartupSection}
-        ${EndIf}
-    ${EndIf}
+    ReadRegStr $Installed HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    !insertmacro CHOOSE "/AVVIO=" ${StartupSection} "${STARTUP_SHORTCUT}"
+    !insertmacro CHOOSE "/DESKTOP=" ${DesktopSection} "${DESKTOP_SHORTCUT}"
 FunctionEnd
 
 Function StartZelmora
@@ -334,7 +384,7 @@ FunctionEnd
 ; started, or uninstalled again.
 ; REMOVE FILE: deletes FILE of the installation folder and names it in $1
 ; if it is still there (Wine reports a deletion that fails at the close of
-; the file as done, so the file itself is looked for).
+; the file as done, so the file itself is looked for). files.nsh uses it.
 !macro REMOVE FILE
     Delete "$INSTDIR\${FILE}"
     ${If} ${FileExists} "$INSTDIR\${FILE}"
@@ -348,13 +398,7 @@ Section "Uninstall"
     !insertmacro REMOVE zelmora.exe
     !insertmacro REMOVE zelmora-oggi.exe
     ${If} $1 == ""
-        !insertmacro REMOVE tesmiLeggimi.txt
-        !insertmacro REMOVE LEGGIMI.txt
-        !insertmacro REMOVE LICENSE.txt
-        !insertmacro REMOVE AVVISO-QT.txt
-        !insertmacro REMOVE LGPL-3.txt
-        !insertmacro REMOVE GPL-3.txt
-        !insertmacro REMOVE COPYRIGHT-QT.txt
+        !insertmacro SHIPPED_FILES_REMOVE
     ${EndIf}
     ${If} $1 != ""
         Push "Non è stato possibile togliere tutti i file di ${PRODUCT} dalla cartella:$\r$\n\
@@ -369,6 +413,7 @@ Section "Uninstall"
     ${If} $0 == $INSTDIR
         Delete "${MENU_SHORTCUT}"
         Delete "${STARTUP_SHORTCUT}"
+        Delete "${DESKTOP_SHORTCUT}"
         DeleteRegKey HKCU "${UNINSTALL_KEY}"
     ${EndIf}
 

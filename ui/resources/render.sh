@@ -53,7 +53,13 @@ for size in 16 32 48 64 128 256; do
     transparent "$icons/scalable/zelmora.svg" "$size" "$icons/${size}x${size}/zelmora.png"
 done
 
-# The same icon for Windows programs and their installer, all sizes in one.
-convert "$icons"/{16x16,32x32,48x48,64x64,256x256}/zelmora.png ../../packaging/windows/zelmora.ico
+# The same icon for Windows programs and their installer, all sizes in one:
+# 20 and 24 pixels too, which Windows takes at 125 and 150 % (taskbar,
+# Alt+Tab, title bar).
+for size in 20 24; do
+    transparent "$icons/scalable/zelmora.svg" "$size" "$tmp/zelmora-$size.png"
+done
+convert "$icons"/16x16/zelmora.png "$tmp"/zelmora-{20,24}.png \
+    "$icons"/{32x32,48x48,64x64,256x256}/zelmora.png ../../packaging/windows/zelmora.ico
 
 echo "render.sh: artwork regenerated"
