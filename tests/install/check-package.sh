@@ -43,7 +43,7 @@ fi
 
 echo "== lintian $(basename "$1")"
 # lintian complains when run as root, on standard error; that line is left out.
-# Overridden tags (packaging/zelmora.lintian-overrides) are not shown: with
+# Overridden tags (packaging/linux/zelmora.lintian-overrides) are not shown: with
 # --show-overrides lintian would fail on them too.
 # Its temporary files (mldbm-elf-*, which it leaves behind) go to a folder of
 # this test's own, removed with it.

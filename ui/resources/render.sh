@@ -46,8 +46,8 @@ for scale in 1 2; do
 done
 
 # Application icons for desktop menus (rounded corners stay transparent),
-# installed from desktop/icons beside the desktop entry.
-icons=../../desktop/icons
+# installed from packaging/linux/icons beside the desktop entry.
+icons=../../packaging/linux/icons
 for size in 16 32 48 64 128 256; do
     mkdir -p "$icons/${size}x${size}"
     transparent "$icons/scalable/zelmora.svg" "$size" "$icons/${size}x${size}/zelmora.png"
