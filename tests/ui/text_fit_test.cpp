@@ -5,7 +5,7 @@
 // the same measure (hinting rounds every letter to whole pixels), which is
 // how "Aggiorna" lost its edges at 125 % while it fitted at 100 %.
 
-#include "app/version.h"
+#include "app/texts.h"
 #include "qt_doubles.h"
 #include "ui/desktop.h"
 #include "ui/dialog.h"
