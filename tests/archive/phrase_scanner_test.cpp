@@ -286,7 +286,7 @@ TEST(PhraseScanner, FastestIsTheWidestSearchOfTheProcessorOrTheOneNamed) {
     std::string has;
     for (const Search search : {Search::Portable, Search::Sse2, Search::Avx2})
         if (PhraseScanner::has(search))
-            has += " " + std::string(PhraseScanner::nameOf(search));
+            has.append(" ").append(PhraseScanner::nameOf(search));
     const Search chosen = PhraseScanner::chosen();
     std::printf("searches of this processor:%s; fastest: %s\n", has.c_str(),
                 std::string(PhraseScanner::nameOf(chosen)).c_str());
