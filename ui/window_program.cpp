@@ -1,7 +1,7 @@
 #include "ui/window_program.h"
 
-#include "app/startup.h"
 #include "app/error_messages.h"
+#include "app/startup.h"
 #include "app/texts.h"
 #include "app/window_options.h"
 #include "runtime/platform.h"
