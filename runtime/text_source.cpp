@@ -8,8 +8,8 @@
 #include <cstring>
 
 // The vector paths are built on every x86-64 compiler that knows the
-// processor's extensions (GCC and clang, also for MinGW), AVX2 in functions of
-// its own; the processor is asked at run time whether it has it.
+// processor's extensions (GCC and clang, also for MinGW), AVX2 and AVX-512 in
+// functions of their own; the processor is asked at run time which it has.
 #if defined(__x86_64__) && defined(__SSE2__) && defined(__GNUC__)
 #include <immintrin.h>
 #define ZELMORA_TEXT_X86 1
@@ -67,8 +67,8 @@ char* putUtf8(char* o, char32_t c) {
 // The vector paths take text below U+0800 (ASCII and the letters of two
 // UTF-8 bytes: accents, Greek, Cyrillic) while at least kFastUnits code units
 // are left before `stop`, and return at a unit they do not take, leaving `p`
-// and `o` past what they did. They write at most 32 bytes past `o` for every
-// 32 units left, and never more bytes than units taken times two.
+// and `o` past what they did. They write at most 64 bytes past `o` (the room
+// for 32 units is 96), and never more bytes than twice the units they take.
 constexpr std::size_t kFastUnits = 32;
 
 // SSE2: 32 units at a time while they are ASCII; a two-byte letter is
@@ -103,7 +103,7 @@ void fastSse2(const unsigned char*& p, const unsigned char* stop, char*& o, bool
         p += 2 * count;
         if (allAscii)
             continue;
-        const unsigned unit = little ? p[0] | p[1] << 8 : p[0] << 8 | p[1];
+        const unsigned unit = little ? p[0] | unsigned{p[1]} << 8 : unsigned{p[0]} << 8 | p[1];
         if (unit >= 0x800)
             return;
         o[0] = static_cast<char>(0xC0 | unit >> 6);
@@ -237,7 +237,6 @@ ZELMORA_TEXT_AVX512 void fastAvx512(const unsigned char*& from, const unsigned c
     to = o;
 }
 
-using FastPath = void (*)(const unsigned char*&, const unsigned char*, char*&, bool);
 #endif
 
 } // namespace
@@ -387,7 +386,7 @@ char* TextSource::decodeUnits(const unsigned char* p, const unsigned char* stop,
                 break;
         }
         // By hand up to where the vector path may take over again.
-        const auto* const end = p + std::min<std::size_t>(stop - p, 2 * kByHand);
+        const auto* const end = p + std::min(static_cast<std::size_t>(stop - p), 2 * kByHand);
         for (; p != end; p += 2)
             o = decodeUnit(o, little ? char32_t{p[0]} | char32_t{p[1]} << 8
                                      : char32_t{p[0]} << 8 | char32_t{p[1]});

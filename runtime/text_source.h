@@ -15,8 +15,8 @@ namespace zelmora {
 // A file that begins with a UTF-16 byte-order mark (FF FE little-endian,
 // FE FF big-endian), as Windows' Notepad saves "Unicode" and Windows
 // PowerShell writes with `>` and `Out-File`, is handed on as UTF-8, the mark
-// as UTF-8's (EF BB BF), block by block with memory that does not grow with the file: a
-// surrogate pair or a code unit split between two reads is joined, and a
+// as UTF-8's (EF BB BF), block by block with memory that does not grow with
+// the file: a surrogate pair or a code unit split between two reads is joined, and a
 // lone surrogate or an odd last byte becomes U+FFFD.
 //
 // Any other file is handed on as it stands, except that three NUL bytes two
