@@ -87,6 +87,12 @@ TEST(TextSource, HandsOnUtf16AsUtf8HoweverTheReadsCutIt) {
     for (std::size_t size = 1; size <= 80; ++size)
         everySize.push_back(size);
     cases.push_back({RandomUnits(engine, 500, 70, 28), everySize, {7, 4096, 5000}});
+    // Three bytes for each unit: decoded in place, the text grows the most
+    // over what is still to be read.
+    std::u16string threeBytes;
+    while (threeBytes.size() < 100000)
+        threeBytes += u"\u20AC\u0800\uFF80\uFFFF\xDC00";
+    cases.push_back({threeBytes, {4095, 100001}, {4096, 5000, 16384}});
     // Longer than the source's blocks, with reads that end at odd places too;
     // mostly ASCII, mostly letters of two bytes, and of every kind.
     for (const auto& [ascii, twoBytes] : {std::pair{40u, 20u}, {98u, 1u}, {60u, 40u}})
