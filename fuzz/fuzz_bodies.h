@@ -49,8 +49,9 @@ void CheckLoad(std::string_view file, std::int64_t n, std::size_t chunk);
 void PhraseArchiveInput(const std::uint8_t* data, std::size_t size);
 
 // Reads `file` through TextSource in reads of `chunk` bytes: a file with a
-// UTF-16 byte-order mark must give the whole of it decoded at once, any other
-// its own bytes, or error 321 exactly when three NUL bytes stand two apart.
+// UTF-16 byte-order mark must give the whole of it decoded at once (the mark
+// as UTF-8's), any other its own bytes, or error 321 exactly when three NUL
+// bytes stand two apart.
 void CheckTextSource(std::string_view file, std::size_t chunk);
 
 // Reads the colour settings from `file` (the whole input) and checks that

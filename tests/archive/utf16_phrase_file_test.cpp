@@ -46,25 +46,30 @@ std::string Bytes(const std::u16string& units, bool bigEndian) {
     return bytes;
 }
 
-// Random UTF-16 of every kind: ASCII with line ends and hyphens, accented
-// letters, the euro sign, surrogate pairs, lone surrogates of both halves;
-// in runs of ASCII of any length when `ascii` (in %) is high.
-std::u16string RandomUnits(std::mt19937& engine, std::size_t length, unsigned ascii = 40) {
-    const std::u16string plain[] = {u"a", u"-", u"\r", u"\n"};
-    const std::u16string other[] = {u"\u00E8", u"\u20AC", u"\U0001F600",
-                                    u"\xD800", u"\xDC00", std::u16string(1, u'\0'),
-                                    u"\u0100", u"\uFF80"};
+// Random UTF-16 of every kind: ASCII with line ends, hyphens and NUL
+// (`ascii` in %), letters of two UTF-8 bytes (`twoBytes` in %), and the rest:
+// the euro sign and the first letter of three bytes, surrogate pairs, lone
+// surrogates of both halves, a unit whose second byte is ASCII's.
+std::u16string RandomUnits(std::mt19937& engine, std::size_t length, unsigned ascii = 40,
+                           unsigned twoBytes = 20) {
+    const std::u16string plain[] = {u"a", u"-", u"\r", u"\n", std::u16string(1, u'\0'), u"\x7F"};
+    const std::u16string two[] = {u"\u00E8", u"\u0080", u"\u07FF", u"\u0100"};
+    const std::u16string other[] = {u"\u20AC", u"\u0800", u"\U0001F600",
+                                    u"\xD800", u"\xDC00", u"\uFF80"};
     std::u16string units;
-    while (units.size() < length)
-        units += engine() % 100 < ascii ? plain[engine() % std::size(plain)]
-                                        : other[engine() % std::size(other)];
+    while (units.size() < length) {
+        const unsigned kind = engine() % 100;
+        units += kind < ascii              ? plain[engine() % std::size(plain)]
+                 : kind < ascii + twoBytes ? two[engine() % std::size(two)]
+                                           : other[engine() % std::size(other)];
+    }
     return units;
 }
 
 // However the file's reads and the reader's buffers cut the bytes (inside a
 // code unit, between the halves of a pair, across the source's own blocks),
-// what comes out is the whole text decoded at once, the odd last byte of a
-// file cut short as one U+FFFD.
+// what comes out with each way of decoding is the whole text decoded at once
+// after UTF-8's mark, the odd last byte of a file cut short as one U+FFFD.
 TEST(TextSource, HandsOnUtf16AsUtf8HoweverTheReadsCutIt) {
     std::mt19937 engine(30);
     struct Case {
@@ -76,30 +81,53 @@ TEST(TextSource, HandsOnUtf16AsUtf8HoweverTheReadsCutIt) {
     for (int round = 0; round < 40; ++round)
         cases.push_back(
             {RandomUnits(engine, engine() % 24), {1, 2, 3, 5}, {1, 2, 5, 16, 17, 4096}});
-    // Longer than the source's blocks, with reads that end at odd places too.
-    cases.push_back({RandomUnits(engine, 150000), {65535, 65536, 100001}, {7, 65536, 1 << 20}});
-    cases.push_back({RandomUnits(engine, 150000, 98), {65535, 100001}, {7, 65536, 1 << 20}});
+    // Runs long enough for the vector paths, ended at every place by the
+    // file's reads; buffers that decode in the source's block and in place.
+    std::vector<std::size_t> everySize;
+    for (std::size_t size = 1; size <= 80; ++size)
+        everySize.push_back(size);
+    cases.push_back({RandomUnits(engine, 500, 70, 28), everySize, {7, 4096, 5000}});
+    // Three bytes for each unit: decoded in place, the text grows the most
+    // over what is still to be read.
+    std::u16string threeBytes;
+    while (threeBytes.size() < 100000)
+        threeBytes += u"\u20AC\u0800\uFF80\uFFFF\xDC00";
+    cases.push_back({threeBytes, {4095, 100001}, {4096, 5000, 16384}});
+    // Longer than the source's blocks, with reads that end at odd places too;
+    // mostly ASCII, mostly letters of two bytes, and of every kind.
+    for (const auto& [ascii, twoBytes] : {std::pair{40u, 20u}, {98u, 1u}, {60u, 40u}})
+        cases.push_back({RandomUnits(engine, 150000, ascii, twoBytes),
+                         {65535, 65536, 100001},
+                         {7, 65536, 1 << 20}});
+    std::vector<TextSource::Decoder> decoders;
+    for (const auto decoder : {TextSource::Decoder::Portable, TextSource::Decoder::Sse2,
+                               TextSource::Decoder::Avx2, TextSource::Decoder::Avx512})
+        if (TextSource::runs(decoder))
+            decoders.push_back(decoder);
     for (const Case& c : cases) {
         for (const bool bigEndian : {false, true}) {
             for (const bool odd : {false, true}) {
                 std::string file = Bytes(c.units, bigEndian);
-                std::string expected = Utf16ToUtf8(c.units);
+                std::string expected = "\xEF\xBB\xBF" + Utf16ToUtf8(c.units);
                 if (odd) {
                     file += 'x';
                     expected += kReplacement;
                 }
-                for (const std::size_t chunk : c.chunks) {
-                    for (const std::size_t buffer : c.buffers) {
-                        fuzz::TrickleSource raw(file, chunk);
-                        TextSource text(raw);
-                        const std::string got = ReadAll(text, buffer);
-                        ASSERT_EQ(got, expected) << "reads of " << chunk << ", buffer " << buffer
-                                                 << ", file " << fuzz::Shown(file);
-                        EXPECT_EQ(text.encoding(), bigEndian
-                                                       ? TextSource::Encoding::Utf16BigEndian
-                                                       : TextSource::Encoding::Utf16LittleEndian);
-                        text.rewind();
-                        ASSERT_EQ(ReadAll(text, buffer), expected) << "after rewinding";
+                for (const auto decoder : decoders) {
+                    for (const std::size_t chunk : c.chunks) {
+                        for (const std::size_t buffer : c.buffers) {
+                            fuzz::TrickleSource raw(file, chunk);
+                            TextSource text(raw, decoder);
+                            const std::string got = ReadAll(text, buffer);
+                            ASSERT_EQ(got, expected)
+                                << "decoder " << static_cast<int>(decoder) << ", reads of " << chunk
+                                << ", buffer " << buffer << ", file " << fuzz::Shown(file);
+                            EXPECT_EQ(text.encoding(),
+                                      bigEndian ? TextSource::Encoding::Utf16BigEndian
+                                                : TextSource::Encoding::Utf16LittleEndian);
+                            text.rewind();
+                            ASSERT_EQ(ReadAll(text, buffer), expected) << "after rewinding";
+                        }
                     }
                 }
             }
@@ -175,6 +203,36 @@ TEST(PhraseArchiveFile, ReadsUtf16FilesAsTheSameTextInUtf8) {
             EXPECT_EQ(text, expected) << "day " << day;
         }
     }
+}
+
+// A file holding only its byte-order mark holds no phrase, in UTF-16 as in
+// UTF-8; only a file of no byte at all is empty.
+TEST(PhraseArchiveFile, AFileOfOnlyItsMarkHoldsNoPhrase) {
+    TempDir dir;
+    dir.write("utf8.txt", "\xEF\xBB\xBF");
+    dir.write("le.txt", "\xFF\xFE");
+    dir.write("be.txt", "\xFE\xFF");
+    dir.write("empty.txt", "");
+    std::string expected;
+    const auto expectedError = test::ErrorOf([&] { LoadPhrase(dir / "utf8.txt", 1, expected); });
+    ASSERT_TRUE(expectedError);
+    for (const char* name : {"utf8.txt", "le.txt", "be.txt"}) {
+        SCOPED_TRACE(name);
+        PhraseCountValue count;
+        EXPECT_EQ(test::ErrorNumberOf([&] { CountPhrases(dir / name, count); }), 0);
+        EXPECT_EQ(count, 0);
+        std::string text;
+        const auto error = test::ErrorOf([&] { LoadPhrase(dir / name, 1, text); });
+        ASSERT_TRUE(error);
+        EXPECT_EQ(error->number(), expectedError->number());
+        EXPECT_EQ(error->cause(), expectedError->cause());
+        EXPECT_NE(error->cause(), Cause::EmptyFile);
+        EXPECT_EQ(text, expected);
+    }
+    PhraseCountValue count;
+    const auto empty = test::ErrorOf([&] { CountPhrases(dir / "empty.txt", count); });
+    ASSERT_TRUE(empty);
+    EXPECT_EQ(empty->cause(), Cause::EmptyFile);
 }
 
 // Some 3.8 MB in UTF-16: several of the scanner's blocks, many of the
