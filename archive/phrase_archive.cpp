@@ -25,10 +25,6 @@ void CountPhrases(const std::filesystem::path& file, PhraseCountValue& count) {
 
 namespace {
 
-bool isUtf8Continuation(char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
 // Cuts a phrase that was cut short, or is longer than kMaxPhraseBytes, so
 // that it ends on a whole character: a UTF-8 character that lost its last
 // bytes in the cut is dropped, so a phrase in UTF-8 stays valid UTF-8 and is
@@ -39,7 +35,7 @@ void cutToSize(std::string& text) {
         text.resize(kMaxPhraseBytes);
     // The last character's first byte lies at most three bytes back.
     std::size_t lead = text.size();
-    while (lead > 0 && text.size() - lead < 4 && isUtf8Continuation(text[lead - 1]))
+    while (lead > 0 && text.size() - lead < 4 && IsUtf8Continuation(text[lead - 1]))
         --lead;
     if (lead > 0 && lead - 1 + Utf8LengthFromLead(text[lead - 1]) > text.size())
         text.resize(lead - 1);

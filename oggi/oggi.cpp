@@ -6,6 +6,7 @@
 #include "app/text_encoding.h"
 #include "app/texts.h"
 #include "runtime/platform.h"
+#include "runtime/utf8.h"
 
 #include <array>
 
@@ -229,7 +230,7 @@ namespace {
 std::size_t characters(std::string_view text) {
     std::size_t count = 0;
     for (const char byte : text)
-        count += (static_cast<unsigned char>(byte) & 0xC0) != 0x80;
+        count += !IsUtf8Continuation(byte);
     return count;
 }
 
@@ -242,7 +243,7 @@ std::string wrapLine(std::string_view line, std::size_t columns) {
         std::size_t cut = line.size();
         std::size_t blank = std::string_view::npos;
         for (std::size_t at = 0; at < line.size(); ++at) {
-            if ((static_cast<unsigned char>(line[at]) & 0xC0) == 0x80)
+            if (IsUtf8Continuation(line[at]))
                 continue;
             if (seen == columns) {
                 cut = at;

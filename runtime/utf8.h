@@ -20,6 +20,12 @@ constexpr bool IsLineEnd(char c) {
     return c == '\r' || c == '\n';
 }
 
+// Whether `c` is a UTF-8 continuation byte (10xxxxxx): one that starts no
+// character.
+constexpr bool IsUtf8Continuation(char c) {
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 // Takes a byte-order mark at the start of `bytes` away; true when there was
 // one.
 bool SkipByteOrderMark(std::string_view& bytes);
