@@ -29,7 +29,7 @@ public:
 
     // How the blocks are searched for separators. Portable runs anywhere,
     // hyphen by hyphen with memchr; Sse2 (every x86-64 processor) and Avx2
-    // pass over 128 and 32 bytes at a time. Fastest is the widest search the
+    // pass over 128 and 64 bytes at a time. Fastest is the widest search the
     // processor has, chosen once per run, so that one program runs on any
     // processor of its kind. All of them give the same answers; the tests and
     // the fuzzers run each one the processor has against the portable one.

@@ -148,6 +148,28 @@ TEST_P(PhraseScannerSearch, CountsOnlyWholeSeparatorLines) {
     }
 }
 
+TEST_P(PhraseScannerSearch, OnlyCrAndLfEndALineAndOnlyTheHyphenMakesASeparator) {
+    // Every byte value just before the hyphens, just after them and in the
+    // place of one, at places across the vectors and where they meet: the
+    // vector searches tell line ends and hyphens apart by tables and masks,
+    // which must hold for the bytes no phrase file of ours has, NUL and
+    // those of 128 or more (0x8A and 0x8D end like LF and CR) among them.
+    const std::vector<Reading> readings = {{PhraseScanner::kDefaultBlockSize, kWhole}, {97, 13}};
+    for (int value = 0; value < 256; ++value) {
+        const std::string b(1, static_cast<char>(value));
+        for (const std::size_t before : {0, 26, 31, 58, 63, 64, 123}) {
+            const std::string text(before, 'a');
+            for (const std::string& bytes :
+                 {text + b + "----\n", text + "\n----" + b + "x", text + "\r--" + b + "-\r\n"}) {
+                SCOPED_TRACE(fuzz::Shown(bytes));
+                ExpectScannerAgreesWithReference(bytes, readings, GetParam());
+                if (HasFailure())
+                    return;
+            }
+        }
+    }
+}
+
 TEST_P(PhraseScannerSearch, SkippingLandsOnTheLineAfterTheSeparator) {
     // The separator's CR LF may be split between two reads: the LF must not
     // be taken for an empty line of the next phrase.
@@ -273,6 +295,17 @@ TEST_P(PhraseScannerSearch, AgreesWithReferenceWhereSeparatorsCrowdOrFallAnywher
         for (int i = 0; i < 40; ++i)
             crowd += (i % 3 == 0 ? "-----" : "----") + end;
         inputs.push_back(crowd);
+    }
+    // As close as separators come, 13 closing in some 64 bytes, for 300 of
+    // them: a skip to any of them may pass over several hundred bytes
+    // without looking at the count, and must stop at the right one all the
+    // same.
+    for (const std::string end : {"\r", "\n"}) {
+        std::string densest;
+        for (int i = 0; i < 300; ++i)
+            densest += "----" + end;
+        inputs.push_back(densest);
+        inputs.push_back("x" + densest + "x");
     }
     for (const std::string& bytes : inputs) {
         SCOPED_TRACE(fuzz::Shown(bytes));
