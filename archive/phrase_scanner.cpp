@@ -125,7 +125,7 @@ const char* searchSse2(const char* from, const char* last, std::int64_t wanted, 
 // is a line end. A separator closes at the line end after its four hyphens,
 // with a line end before them, so each byte is judged by the five before it:
 // those of the 64 bytes before come from the masks of the last call, kept
-// here. A vector search only has to make the two masks.
+// here, so that the search has only to make the two masks.
 class SeparatorEnds {
 public:
     // Begins at `from`: the hyphens before it begin no separator, and only
@@ -183,8 +183,8 @@ ZELMORA_AVX2 __m256i lineEnds32(__m256i bytes) {
 // ends, then the masks judged by SeparatorEnds, with no branch on the text.
 // Far from the separator wanted, eight times 64 bytes go by before the count
 // is looked at: a separator takes five bytes with its line end, so no more
-// than 13 close in 64, and a look at every 64 bytes costs a twentieth of the
-// time.
+// than 13 close in 64, and a look at every 64 bytes costs some 4 % of a
+// whole count.
 ZELMORA_AVX2 const char* searchAvx2(const char* from, const char* last, std::int64_t wanted,
                                     std::int64_t& count, const char*& found) {
     constexpr std::int64_t kMostIn64 = 13;
