@@ -15,6 +15,13 @@
 #include <immintrin.h>
 #define ZELMORA_SCANNER_X86 1
 #define ZELMORA_AVX2 __attribute__((target("avx2,popcnt")))
+// The search by masks of 64 bytes is AVX2's on x86-64.
+#define ZELMORA_MASKS ZELMORA_AVX2
+#elif defined(__aarch64__) && defined(__ARM_NEON)
+// Advanced SIMD is part of every 64-bit ARM processor.
+#include <arm_neon.h>
+#define ZELMORA_SCANNER_NEON 1
+#define ZELMORA_MASKS
 #endif
 
 namespace zelmora {
@@ -65,6 +72,50 @@ void searchPortable(const char* first, const char* last, std::int64_t wanted, st
     }
     count = counted;
 }
+
+#if ZELMORA_SCANNER_X86 || ZELMORA_SCANNER_NEON
+// Where separators close, from two masks of 64 bits in which each byte has
+// kBits bits, all set or all clear: in `hyphens` where the byte is a hyphen,
+// in `lineEnds` where it is a line end (AVX2 makes a bit a byte, NEON four).
+// A separator closes at the line end after its four hyphens, with a line end
+// before them, so each byte is judged by the five before it: those before
+// these bytes come from the masks of the last call, kept here, so that a
+// search has only to make the two masks.
+template <int kBits> class SeparatorEnds {
+public:
+    static constexpr int kBitsPerByte = kBits;
+    // The bytes each pair of masks stands for.
+    static constexpr std::ptrdiff_t kBytes = 64 / kBits;
+
+    // Begins at `from`: the hyphens before it begin no separator, and only
+    // the byte just before it is judged as a line end.
+    explicit SeparatorEnds(const char* from)
+        : lineEnds_(IsLineEnd(from[-1]) ? ((std::uint64_t{1} << kBits) - 1) << (64 - kBits) : 0) {}
+
+    // One bit, the lowest of the byte's, for each separator that closes in
+    // these bytes: at byte j (bit j * kBits), begun at byte j - 4.
+    std::uint64_t next(std::uint64_t hyphens, std::uint64_t lineEnds) {
+        const std::uint64_t pairs = hyphens & (hyphens << kBits | hyphens_ >> (64 - kBits));
+        const std::uint64_t fours = pairs & (pairs << 2 * kBits | pairs_ >> (64 - 2 * kBits));
+        const std::uint64_t closing = lineEnds & (fours << kBits | fours_ >> (64 - kBits)) &
+                                      (lineEnds << 5 * kBits | lineEnds_ >> (64 - 5 * kBits));
+        hyphens_ = hyphens;
+        pairs_ = pairs;
+        fours_ = fours;
+        lineEnds_ = lineEnds;
+        return closing & kLowest;
+    }
+
+private:
+    // The lowest bit of each byte's.
+    static constexpr std::uint64_t kLowest = ~std::uint64_t{0} / ((std::uint64_t{1} << kBits) - 1);
+
+    std::uint64_t hyphens_ = 0;
+    std::uint64_t pairs_ = 0;
+    std::uint64_t fours_ = 0;
+    std::uint64_t lineEnds_;
+};
+#endif
 
 #if ZELMORA_SCANNER_X86
 constexpr std::ptrdiff_t kPairBlock = 128;
@@ -120,39 +171,6 @@ const char* searchSse2(const char* from, const char* last, std::int64_t wanted, 
     return std::max(from, first - 1);
 }
 
-// Where separators close, 64 places at a time, from two masks of 64 bytes:
-// bit j of `hyphens` is set when byte j is a hyphen, of `lineEnds` when it
-// is a line end. A separator closes at the line end after its four hyphens,
-// with a line end before them, so each byte is judged by the five before it:
-// those of the 64 bytes before come from the masks of the last call, kept
-// here, so that the search has only to make the two masks.
-class SeparatorEnds {
-public:
-    // Begins at `from`: the hyphens before it begin no separator, and only
-    // the byte just before it is judged as a line end.
-    explicit SeparatorEnds(const char* from)
-        : lineEnds_(IsLineEnd(from[-1]) ? std::uint64_t{1} << 63 : 0) {}
-
-    // Bit j: a separator closes at byte j of these 64 (begins at j - 4).
-    std::uint64_t next(std::uint64_t hyphens, std::uint64_t lineEnds) {
-        const std::uint64_t pairs = hyphens & (hyphens << 1 | hyphens_ >> 63);
-        const std::uint64_t fours = pairs & (pairs << 2 | pairs_ >> 62);
-        const std::uint64_t closing =
-            lineEnds & (fours << 1 | fours_ >> 63) & (lineEnds << 5 | lineEnds_ >> 59);
-        hyphens_ = hyphens;
-        pairs_ = pairs;
-        fours_ = fours;
-        lineEnds_ = lineEnds;
-        return closing;
-    }
-
-private:
-    std::uint64_t hyphens_ = 0;
-    std::uint64_t pairs_ = 0;
-    std::uint64_t fours_ = 0;
-    std::uint64_t lineEnds_;
-};
-
 // Bits 0..31: the bytes of `equal` that are all ones.
 ZELMORA_AVX2 std::uint64_t mask32(__m256i equal) {
     return static_cast<std::uint32_t>(_mm256_movemask_epi8(equal));
@@ -168,9 +186,11 @@ ZELMORA_AVX2 __m256i lineEnds32(__m256i bytes) {
     return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(table, bytes), bytes);
 }
 
+using ByteEnds = SeparatorEnds<1>;
+
 // The separators that close in the 64 bytes from `at`.
-[[gnu::always_inline]] ZELMORA_AVX2 inline std::uint64_t closing64(const char* at,
-                                                                   SeparatorEnds& ends) {
+[[gnu::always_inline]] ZELMORA_AVX2 inline std::uint64_t closingAvx2(const char* at,
+                                                                     ByteEnds& ends) {
     const __m256i hyphen = _mm256_set1_epi8('-');
     const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at));
     const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(at + 32));
@@ -178,34 +198,56 @@ ZELMORA_AVX2 __m256i lineEnds32(__m256i bytes) {
                          mask32(_mm256_cmpeq_epi8(high, hyphen)) << 32,
                      mask32(lineEnds32(low)) | mask32(lineEnds32(high)) << 32);
 }
+#endif
 
-// 64 bytes at a time: a compare for hyphens and a table look-up for line
-// ends, then the masks judged by SeparatorEnds, with no branch on the text.
-// Far from the separator wanted, eight times 64 bytes go by before the count
-// is looked at: a separator takes five bytes with its line end, so no more
-// than 13 close in 64, and a look at every 64 bytes costs some 4 % of a
-// whole count.
-ZELMORA_AVX2 const char* searchAvx2(const char* from, const char* last, std::int64_t wanted,
-                                    std::int64_t& count, const char*& found) {
-    constexpr std::int64_t kMostIn64 = 13;
-    constexpr std::ptrdiff_t kStride = 8 * 64;
+#if ZELMORA_SCANNER_NEON
+using NibbleEnds = SeparatorEnds<4>;
+
+// Four bits a byte, all set where `equal` is: each 16-bit lane of the
+// compare shifted right by four and narrowed to its low byte.
+std::uint64_t nibbles(uint8x16_t equal) {
+    return vget_lane_u64(vreinterpret_u64_u8(vshrn_n_u16(vreinterpretq_u16_u8(equal), 4)), 0);
+}
+
+// The separators that close in the 16 bytes from `at`.
+[[gnu::always_inline]] inline std::uint64_t closingNeon(const char* at, NibbleEnds& ends) {
+    const uint8x16_t bytes = vld1q_u8(reinterpret_cast<const std::uint8_t*>(at));
+    const uint8x16_t lineEnds =
+        vorrq_u8(vceqq_u8(bytes, vdupq_n_u8('\r')), vceqq_u8(bytes, vdupq_n_u8('\n')));
+    return ends.next(nibbles(vceqq_u8(bytes, vdupq_n_u8('-'))), nibbles(lineEnds));
+}
+#endif
+
+#if ZELMORA_SCANNER_X86 || ZELMORA_SCANNER_NEON
+// A step at a time (64 bytes with AVX2, 16 with NEON): the masks of hyphens
+// and of line ends that `closingAt` makes, judged by SeparatorEnds, with no
+// branch on the text. Far from the separator wanted, eight steps go by
+// before the count is looked at: a separator takes five bytes with its line
+// end, so no more than 13 close in 64 bytes, 4 in 16; a look at every step
+// costs some 4 % of a whole count.
+template <class Ends, std::uint64_t (*closingAt)(const char*, Ends&)>
+ZELMORA_MASKS const char* searchMasks(const char* from, const char* last, std::int64_t wanted,
+                                      std::int64_t& count, const char*& found) {
+    constexpr std::ptrdiff_t kStep = Ends::kBytes;
+    constexpr std::int64_t kMostInStep = (kStep + 4) / 5;
+    constexpr int kBatch = 8;
     std::int64_t counted = count;
-    SeparatorEnds ends(from);
+    Ends ends(from);
     // Separators that begin before `last` close before last + 4.
     const char* const stop = last + kSeparatorLength;
     const char* first = from;
-    while (stop - first >= kStride && wanted - counted > 8 * kMostIn64) {
-        for (int i = 0; i < 8; ++i, first += 64)
-            counted += std::popcount(closing64(first, ends));
+    while (stop - first >= kBatch * kStep && wanted - counted > kBatch * kMostInStep) {
+        for (int i = 0; i < kBatch; ++i, first += kStep)
+            counted += std::popcount(closingAt(first, ends));
     }
-    for (; stop - first >= 64; first += 64) {
-        std::uint64_t closing = closing64(first, ends);
+    for (; stop - first >= kStep; first += kStep) {
+        std::uint64_t closing = closingAt(first, ends);
         const int here = std::popcount(closing);
         if (counted + here >= wanted) {
             // The one wanted is among these: drop those before it.
             for (std::int64_t before = wanted - counted - 1; before > 0; --before)
                 closing &= closing - 1;
-            found = first + std::countr_zero(closing) - kSeparatorLength;
+            found = first + std::countr_zero(closing) / Ends::kBitsPerByte - kSeparatorLength;
             count = wanted;
             return last;
         }
@@ -217,11 +259,25 @@ ZELMORA_AVX2 const char* searchAvx2(const char* from, const char* last, std::int
 }
 #endif
 
+#if ZELMORA_SCANNER_X86
+ZELMORA_AVX2 const char* searchAvx2(const char* from, const char* last, std::int64_t wanted,
+                                    std::int64_t& count, const char*& found) {
+    return searchMasks<ByteEnds, closingAvx2>(from, last, wanted, count, found);
+}
+#elif ZELMORA_SCANNER_NEON
+const char* searchNeon(const char* from, const char* last, std::int64_t wanted, std::int64_t& count,
+                       const char*& found) {
+    return searchMasks<NibbleEnds, closingNeon>(from, last, wanted, count, found);
+}
+#endif
+
 // The widest search of this processor.
 Search widest() {
 #if ZELMORA_SCANNER_X86
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") ? Search::Avx2
                                                                               : Search::Sse2;
+#elif ZELMORA_SCANNER_NEON
+    return Search::Neon;
 #else
     return Search::Portable;
 #endif
@@ -235,9 +291,10 @@ bool PhraseScanner::has(Search search) {
     case Search::Portable:
         return true;
     case Search::Sse2:
-        return widest() != Search::Portable;
+        return widest() == Search::Sse2 || widest() == Search::Avx2;
     case Search::Avx2:
-        return widest() == Search::Avx2;
+    case Search::Neon:
+        return widest() == search;
     }
     return false;
 }
@@ -245,7 +302,7 @@ bool PhraseScanner::has(Search search) {
 PhraseScanner::Search PhraseScanner::chosen() {
     static const Search choice = [] {
         if (const char* named = std::getenv("ZELMORA_SEARCH"))
-            for (const Search search : {Search::Portable, Search::Sse2, Search::Avx2})
+            for (const Search search : kSearches)
                 if (nameOf(search) == named && has(search))
                     return search;
         return widest();
@@ -263,6 +320,8 @@ std::string_view PhraseScanner::nameOf(Search search) {
         return "sse2";
     case Search::Avx2:
         return "avx2";
+    case Search::Neon:
+        return "neon";
     }
     return "?";
 }
@@ -349,6 +408,9 @@ std::int64_t PhraseScanner::searchBuffer(char* last, std::int64_t wanted, char*&
         first = searchAvx2(pos_, last, wanted, count, at);
     else if (search_ == Search::Sse2)
         first = searchSse2(pos_, last, wanted, count, at);
+#elif ZELMORA_SCANNER_NEON
+    if (search_ == Search::Neon)
+        first = searchNeon(pos_, last, wanted, count, at);
 #endif
     searchPortable(first, last, wanted, count, at);
     if (at)

@@ -29,11 +29,16 @@ public:
 
     // How the blocks are searched for separators. Portable runs anywhere,
     // hyphen by hyphen with memchr; Sse2 (every x86-64 processor) and Avx2
-    // pass over 128 and 64 bytes at a time. Fastest is the widest search the
-    // processor has, chosen once per run, so that one program runs on any
-    // processor of its kind. All of them give the same answers; the tests and
-    // the fuzzers run each one the processor has against the portable one.
-    enum class Search { Fastest, Portable, Sse2, Avx2 };
+    // pass over 128 and 64 bytes at a time, Neon (every 64-bit ARM
+    // processor) over 64. Fastest is the widest search the processor has,
+    // chosen once per run, so that one program runs on any processor of its
+    // kind. All of them give the same answers; the tests and the fuzzers run
+    // each one the processor has against the portable one.
+    enum class Search { Fastest, Portable, Sse2, Avx2, Neon };
+
+    // Every search but Fastest, the way they are named.
+    static constexpr Search kSearches[] = {Search::Portable, Search::Sse2, Search::Avx2,
+                                           Search::Neon};
 
     // Whether this build and this processor have `search` (Fastest and
     // Portable always).
@@ -41,7 +46,8 @@ public:
 
     // The search Fastest stands for in this run: the widest one, unless the
     // environment variable ZELMORA_SEARCH names another that the processor
-    // has ("portable", "sse2", "avx2"), as the benchmark does to time each.
+    // has ("portable", "sse2", "avx2", "neon"), as the benchmark does to time
+    // each.
     static Search chosen();
 
     // The name ZELMORA_SEARCH gives `search`; "fastest" for Fastest.
@@ -85,7 +91,7 @@ private:
 
     ByteSource& source_;
     std::size_t blockSize_;
-    // Without a vector search (on ARM) no search reads it: all are portable.
+    // Where the build has no vector search, nothing reads it.
     [[maybe_unused]] Search search_;
     std::unique_ptr<char[]> storage_;
     // The unread bytes are [pos_, end_). The byte before pos_ is always kept:

@@ -9,7 +9,7 @@
 //                                           phrase routines choose here
 //
 // count and load print their peak resident memory (KiB) on standard error.
-// With --search NAME first (portable, sse2, avx2), the scanner searches for
+// With --search NAME first (portable, sse2, avx2, neon), the scanner searches for
 // separators that way, if the processor can.
 
 #include "archive/phrase_archive.h"
@@ -44,7 +44,7 @@ int main(int argc, char* argv[]) {
     auto search = Search::Fastest;
     if (argc > 2 && std::string_view(argv[1]) == "--search") {
         const std::string_view name = argv[2];
-        for (const Search named : {Search::Portable, Search::Sse2, Search::Avx2})
+        for (const Search named : zelmora::PhraseScanner::kSearches)
             if (zelmora::PhraseScanner::nameOf(named) == name)
                 search = named;
         if (search == Search::Fastest || !zelmora::PhraseScanner::has(search)) {

@@ -1,9 +1,9 @@
 # The same cross build as cmake/aarch64-linux-gnu.cmake, compiled by clang
 # instead of g++, with the ARM headers and libraries of Debian's cross
-# compiler. Without SSE2 the scanner has a member that only the x86 searches
-# read, and clang, unlike g++, warns about such a member: make arm64 builds
-# both programs this way too (against the same arm64 Qt), so that the
-# portable path stays clean under both compilers.
+# compiler. clang warns where g++ does not (a member that only some
+# processors' searches read, say): make arm64 builds both programs this way
+# too (against the same arm64 Qt), so that the ARM code stays clean under
+# both compilers.
 include(${CMAKE_CURRENT_LIST_DIR}/aarch64-linux-gnu.cmake)
 
 set(CMAKE_C_COMPILER clang)

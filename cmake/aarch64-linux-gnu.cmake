@@ -6,8 +6,8 @@
 #   cmake -S . -B build-arm64 -DCMAKE_TOOLCHAIN_FILE=cmake/aarch64-linux-gnu.cmake
 #
 # -DZELMORA_BUILD_WINDOW=OFF builds the Qt-free half alone, which needs only
-# the cross compiler. ARM has no SSE2: this is the build where the scanner's
-# portable search is the only one.
+# the cross compiler. This is the build where the scanner searches with
+# NEON, beside the portable search.
 set(CMAKE_SYSTEM_NAME Linux)
 set(CMAKE_SYSTEM_PROCESSOR aarch64)
 

@@ -226,9 +226,8 @@ void CheckPhraseFile(std::string_view file, std::int64_t n,
     checkCount(file, model);
     checkLoad(file, model, n, file.size() + 1);
     // Each search the processor has, on the same input, against the model.
-    using Search = PhraseScanner::Search;
     for (const std::size_t blockSize : blockSizes)
-        for (const auto search : {Search::Portable, Search::Sse2, Search::Avx2})
+        for (const auto search : PhraseScanner::kSearches)
             if (PhraseScanner::has(search))
                 checkScanner(file, model, n, blockSize, file.size() + 1, search);
 }

@@ -60,7 +60,7 @@ protected:
 };
 
 INSTANTIATE_TEST_SUITE_P(EachSearch, PhraseScannerSearch,
-                         testing::Values(Search::Portable, Search::Sse2, Search::Avx2),
+                         testing::ValuesIn(PhraseScanner::kSearches),
                          [](const testing::TestParamInfo<Search>& info) {
                              return std::string(PhraseScanner::nameOf(info.param));
                          });
@@ -317,7 +317,7 @@ TEST_P(PhraseScannerSearch, AgreesWithReferenceWhereSeparatorsCrowdOrFallAnywher
 
 TEST(PhraseScanner, FastestIsTheWidestSearchOfTheProcessorOrTheOneNamed) {
     std::string has;
-    for (const Search search : {Search::Portable, Search::Sse2, Search::Avx2})
+    for (const Search search : PhraseScanner::kSearches)
         if (PhraseScanner::has(search))
             has.append(" ").append(PhraseScanner::nameOf(search));
     const Search chosen = PhraseScanner::chosen();
@@ -329,10 +329,13 @@ TEST(PhraseScanner, FastestIsTheWidestSearchOfTheProcessorOrTheOneNamed) {
         return; // chosen by name, as the benchmark does
     const Search widest = PhraseScanner::has(Search::Avx2)   ? Search::Avx2
                           : PhraseScanner::has(Search::Sse2) ? Search::Sse2
+                          : PhraseScanner::has(Search::Neon) ? Search::Neon
                                                              : Search::Portable;
     EXPECT_EQ(PhraseScanner::nameOf(chosen), PhraseScanner::nameOf(widest));
 #if defined(__x86_64__) && defined(__SSE2__)
     EXPECT_TRUE(PhraseScanner::has(Search::Sse2)) << "every x86-64 processor has SSE2";
+#elif defined(__aarch64__)
+    EXPECT_TRUE(PhraseScanner::has(Search::Neon)) << "every 64-bit ARM processor has NEON";
 #endif
 }
 
