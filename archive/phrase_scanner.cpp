@@ -15,7 +15,7 @@
 #include <immintrin.h>
 #define ZELMORA_SCANNER_X86 1
 #define ZELMORA_AVX2 __attribute__((target("avx2,popcnt")))
-// The search by masks of 64 bytes is AVX2's on x86-64.
+// searchMasks below is compiled for AVX2 on x86-64, as is all it calls.
 #define ZELMORA_MASKS ZELMORA_AVX2
 #elif defined(__aarch64__) && defined(__ARM_NEON)
 // Advanced SIMD is part of every 64-bit ARM processor.
